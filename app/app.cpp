@@ -1,0 +1,21 @@
+#include "app/app.h"
+
+#include "app/main1.h"
+#include "app/windows.h"
+
+#include <QApplication>
+
+void registerAppWindows()
+{
+    Windows::add(QStringLiteral("Main1"), Windows::Mode::Modeless, [] { return new Main1; });
+}
+
+int runProgram(const QStringList &extraWindows)
+{
+    Windows::show(QStringLiteral("Main1"));
+    for (const QString &name : extraWindows)
+        Windows::show(name);
+    const int code = QApplication::exec();
+    Windows::clear();
+    return code;
+}

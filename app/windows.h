@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class Form;
+
+// The program's windows, by name. Each window has one instance at a time: it
+// is created and loaded on first use, and loaded afresh when used again after
+// it was closed.
+class Windows
+{
+public:
+    enum class Mode { Modal, Modeless };
+    using Factory = std::function<Form *()>;
+
+    static void add(const QString &name, Mode mode, Factory factory);
+    static bool has(const QString &name);
+
+    // The loaded window, loading it (without showing it) if needed; nullptr
+    // for a window that the program does not have.
+    static Form *get(const QString &name);
+    template <class T>
+    static T *get(const QString &name)
+    {
+        return qobject_cast<T *>(get(name));
+    }
+
+    // The window if it is loaded and not closed, without loading it.
+    static Form *loaded(const QString &name);
+    template <class T>
+    static T *loaded(const QString &name)
+    {
+        return qobject_cast<T *>(loaded(name));
+    }
+
+    // Shows the window, loading it first if needed. A modal window blocks the
+    // others and the call returns when it has closed; a modeless one is shown
+    // or brought to the front and the call returns at once. Does nothing for
+    // a window the program does not have.
+    static void show(const QString &name);
+
+    // Closes the window if it is loaded.
+    static void unload(const QString &name);
+
+    // Ends the program at once: every running wait returns, every window goes
+    // without its own closing handling.
+    static void endProgram();
+    static bool isEnding();
+
+    // Destroys every window and forgets every registration: the end of the
+    // program, or of a test.
+    static void clear();
+};

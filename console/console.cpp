@@ -1,0 +1,7 @@
+#include "console/console.h"
+
+#include "app/windows.h"
+
+void registerConsoleWindows()
+{
+}

@@ -1,0 +1,7 @@
+#include "guides/guides.h"
+
+#include "app/windows.h"
+
+void registerGuidesWindows()
+{
+}

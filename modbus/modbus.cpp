@@ -1,0 +1,7 @@
+#include "modbus/modbus.h"
+
+#include "app/windows.h"
+
+void registerModbusWindows()
+{
+}

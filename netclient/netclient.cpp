@@ -1,0 +1,7 @@
+#include "netclient/netclient.h"
+
+#include "app/windows.h"
+
+void registerNetclientWindows()
+{
+}

@@ -1,0 +1,64 @@
+#include "app/codepage.h"
+
+#include <QTest>
+
+class TstCodepage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTrip()
+    {
+        const QString text = QStringLiteral("PortView 終端機 狀態: A:\\>");
+        const QByteArray bytes = Cp950::fromUnicode(text);
+        QCOMPARE(bytes.mid(9, 6), QByteArray::fromHex("b2d7badd bef7"));
+        QCOMPARE(Cp950::toUnicode(bytes), text);
+    }
+
+    void unmappableBecomesQuestionMark()
+    {
+        QCOMPARE(Cp950::fromUnicode(QStringLiteral("a\u00e9b")), QByteArray("a?b"));
+    }
+
+    void invalidByteIsReplaced()
+    {
+        const QString text = Cp950::toUnicode(QByteArray("A\xff" "B"));
+        QCOMPARE(text, QStringLiteral("A\uFFFDB"));
+    }
+
+    // A double-byte character split over two arrivals is joined, wherever the
+    // split falls.
+    void decoderJoinsSplitCharacters()
+    {
+        const QByteArray stream = Cp950::fromUnicode(QStringLiteral("設定: 57600,n,8,1 連線時間"));
+        for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
+            Cp950::Decoder d;
+            QString text = d.decode(stream.left(cut));
+            text += d.decode(stream.mid(cut));
+            QCOMPARE(text, QStringLiteral("設定: 57600,n,8,1 連線時間"));
+            QVERIFY(!d.hasPending());
+        }
+    }
+
+    void decoderByteByByte()
+    {
+        const QByteArray stream = Cp950::fromUnicode(QStringLiteral("終端機"));
+        Cp950::Decoder d;
+        QString text;
+        for (const char b : stream)
+            text += d.decode(QByteArray(1, b));
+        QCOMPARE(text, QStringLiteral("終端機"));
+    }
+
+    void lonePendingLeadByteIsFlushed()
+    {
+        Cp950::Decoder d;
+        QCOMPARE(d.decode(QByteArray("x\xb2")), QStringLiteral("x"));
+        QVERIFY(d.hasPending());
+        QCOMPARE(d.flush(), QString(QChar(QChar::ReplacementCharacter)));
+        QVERIFY(!d.hasPending());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstCodepage)
+#include "tst_codepage.moc"

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/dialogs.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+#include <functional>
+
+// Dialogs that tests answer: every box shown is recorded, and each answer is
+// taken from a queue (a default answer when the queue is empty). Installed for
+// as long as the object lives.
+class ScriptedDialogs : public Dialogs
+{
+public:
+    enum class Kind { Message, Input, OpenFile };
+
+    struct Shown
+    {
+        Kind kind;
+        QString text;    // message text or input prompt
+        QString title;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString defaultText; // input boxes; the filter for file dialogs
+    };
+
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    // Answers for the next boxes, in order. A message answer without a queued
+    // button presses the box's first button (Ok, Yes or Retry).
+    void answerMessage(QMessageBox::StandardButton button) { m_buttons.enqueue(button); }
+    void answerInput(const QString &text) { m_inputs.enqueue(text); }
+    void answerOpenFile(const QString &path) { m_files.enqueue(path); }
+    // Runs while the next box of any kind is "open", before it is answered.
+    void whileShown(std::function<void()> action) { m_actions.enqueue(std::move(action)); }
+
+    const QList<Shown> &shown() const { return m_shown; }
+    QStringList messages() const;
+    void clear() { m_shown.clear(); }
+
+    QMessageBox::StandardButton message(QWidget *parent, const QString &text,
+                                        QMessageBox::StandardButtons buttons,
+                                        QMessageBox::Icon icon, const QString &title) override;
+    QString input(QWidget *parent, const QString &prompt, const QString &title,
+                  const QString &defaultText) override;
+    QString openFile(QWidget *parent, const QString &title, const QString &filter) override;
+
+private:
+    void runAction();
+
+    QList<Shown> m_shown;
+    QQueue<QMessageBox::StandardButton> m_buttons;
+    QQueue<QString> m_inputs;
+    QQueue<QString> m_files;
+    QQueue<std::function<void()>> m_actions;
+};
