@@ -4,6 +4,7 @@
 #include "app/windows.h"
 
 #include <QApplication>
+#include <QIcon>
 
 void registerAppWindows()
 {
@@ -12,6 +13,7 @@ void registerAppWindows()
 
 int runProgram(const QStringList &extraWindows)
 {
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
     Windows::show(QStringLiteral("Main1"));
     for (const QString &name : extraWindows)
         Windows::show(name);

@@ -1,16 +1,33 @@
 #include "app/look.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QSvgRenderer>
 
 void applyButtonFace(QAbstractButton *button)
 {
+    // The 120 x 38 face picture is stretched to the button; its rounded
+    // corners keep their size.
     button->setStyleSheet(QStringLiteral(
-        "QAbstractButton { border: 1px solid #6f9fd8; border-radius: 3px; color: #0b2a5b;"
-        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #f2f8ff, stop:0.5 #cfe3fb,"
-        " stop:1 #a9cbf2); }"
-        "QAbstractButton:hover { border-color: #3d7cc9; }"
-        "QAbstractButton:pressed { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-        " stop:0 #a9cbf2, stop:1 #e4f0ff); }"
-        "QAbstractButton:disabled { color: #8a98ab; border-color: #b5c6dc;"
-        " background: #e3ebf5; }"));
+        "QAbstractButton { border-image: url(:/look/buttonface.svg) 5 5 5 5 stretch stretch;"
+        " border-width: 5px; padding: -3px 0px; color: #0b2a5b; }"
+        "QAbstractButton:hover { color: #003f9e; }"
+        "QAbstractButton:pressed { border-image: url(:/look/buttonface-pressed.svg) 5 5 5 5"
+        " stretch stretch; }"
+        "QAbstractButton:disabled { color: #8a98ab; }"));
+}
+
+QPixmap artwork(const QString &resource, const QSize &size)
+{
+    QSvgRenderer renderer(resource);
+    if (!renderer.isValid())
+        return {};
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    QPixmap picture(size * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    renderer.render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
+    return picture;
 }

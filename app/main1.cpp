@@ -1,42 +1,101 @@
 #include "app/main1.h"
 
+#include "app/dialogs.h"
+#include "app/hostnet.h"
 #include "app/launcherstate.h"
 #include "app/look.h"
+#include "app/startupprobe.h"
 #include "app/twips.h"
 #include "app/windows.h"
 
 #include <QComboBox>
+#include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
 #include <QPushButton>
+
+namespace {
+
+const QSize kBackgroundSize(440, 336);
+// Small enough that the six summary lines stay above the first frame.
+constexpr int kPrintPixelSize = 10;
+
+} // namespace
 
 Main1::Main1(QWidget *parent) : Form(parent)
 {
     setWindowTitle(QStringLiteral("RM4630K utility"));
     setClientSizeTwips(6600, 4935);
+    // The layout is fixed, and the state labels below the client area must
+    // stay out of sight.
+    setFixedSize(size());
+    // The layout's captions were sized for a narrow 8-point face.
+    QFont face = font();
+    face.setPointSize(8);
+    face.setStretch(QFont::SemiCondensed);
+    setFont(face);
+    setBackgroundPicture(artwork(QStringLiteral(":/launcher/background.svg"), kBackgroundSize));
 
-    auto button = [this](QPushButton *&b, const char *name, const char *text, int left, int top) {
+    // Frames first, so that they lie under the controls they frame.
+    auto shape = [this](QFrame *&f, const char *name, int left, int top, int width, int height) {
+        f = control<QFrame>(QString::fromLatin1(name));
+        f->setFrameShape(QFrame::Box);
+        place(f, left, top, width, height);
+    };
+    shape(Shape3, "Shape3", 240, 960, 2055, 615);
+    shape(Shape1, "Shape1", 240, 2160, 2055, 1095);
+    shape(Shape2, "Shape2", 240, 3720, 2055, 1095);
+
+    auto label = [this](QLabel *&l, const char *name, const QString &text, int left, int top,
+                        int width, int height) {
+        l = control<QLabel>(QString::fromLatin1(name));
+        l->setText(text);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        place(l, left, top, width, height);
+    };
+    label(Label7, "Label7", QStringLiteral("Connect by PC's"), 240, 1920, 1335, 375);
+    label(Label8, "Label8", QStringLiteral("Connect by RJ45"), 240, 3480, 2295, 375);
+    label(Label9, "Label9", QStringLiteral("Ver:A.3.4"), 5640, 360, 735, 375);
+    // The shared state, below the bottom edge of the client area.
+    label(Label1, "Label1", QStringLiteral("IP:"), 240, 5280, 615, 255);
+    label(Label2, "Label2", QStringLiteral("Mask:"), 240, 5640, 735, 255);
+    label(Label3, "Label3", QStringLiteral("Gateway:"), 240, 6000, 735, 255);
+    label(Label4, "Label4", QString(), 960, 5280, 1575, 255);
+    label(Label5, "Label5", QString(), 960, 5640, 1575, 255);
+    label(Label6, "Label6", QString(), 960, 6000, 1575, 255);
+    label(NettestIP, "NettestIP", QString(), 4920, 3600, 1575, 255);
+    NettestIP->hide();
+
+    Text1 = control<QLineEdit>(QStringLiteral("Text1"));
+    Text1->setText(QStringLiteral("Text1"));
+    place(Text1, 2640, 5280, 3855, 975);
+
+    auto button = [this](QPushButton *&b, const char *name, const QString &text, int left, int top,
+                         const QString &tip) {
         b = control<QPushButton>(QString::fromLatin1(name));
-        b->setText(QString::fromUtf8(text));
+        b->setText(text);
+        b->setToolTip(tip);
         place(b, left, top, 1815, 375);
         applyButtonFace(b);
     };
-    button(Command1, "Command1", "Wizard", 360, 1080);
-    button(Command3, "Command3", "Configuration", 360, 2280);
-    button(Command6, "Command6", "Download image", 360, 2760);
-    button(Command2, "Command2", "Nettest", 360, 3840);
-    button(Command5, "Command5", "ModbusTCP test", 360, 4320);
-    button(cmdTroubleshooting, "cmdTroubleshooting", "Trouble shooting", 4680, 3960);
-    button(Command4, "Command4", "Exit", 4680, 4440);
+    button(Command1, "Command1", QStringLiteral("Wizard"), 360, 1080, QString());
+    button(Command3, "Command3", QStringLiteral("Configuration"), 360, 2280,
+           QStringLiteral("You  can configurate 4630K by RS232 here"));
+    button(Command6, "Command6", QStringLiteral("Download image"), 360, 2760,
+           QStringLiteral("You can download rom image to 4630K by Hyperterminal"));
+    button(Command2, "Command2", QStringLiteral("Nettest"), 360, 3840,
+           QStringLiteral("You  can configurate 4630K by RJ45 here"));
+    button(Command5, "Command5", QStringLiteral("ModbusTCP test"), 360, 4320,
+           QStringLiteral("You  can make a ModbusTCP test by RJ45 here"));
+    button(cmdTroubleshooting, "cmdTroubleshooting", QStringLiteral("Trouble shooting"), 4680,
+           3960, QString());
+    button(Command4, "Command4", QStringLiteral("Exit"), 4680, 4440, QString());
 
     Combo1 = control<QComboBox>(QStringLiteral("Combo1"));
     Combo1->setEditable(true);
     place(Combo1, 1440, 1845, 855, 300);
-
-    Label4 = control<QLabel>(QStringLiteral("Label4"));
-    Label5 = control<QLabel>(QStringLiteral("Label5"));
-    Label6 = control<QLabel>(QStringLiteral("Label6"));
-    NettestIP = control<QLabel>(QStringLiteral("NettestIP"));
-    NettestIP->hide();
 
     connect(Command1, &QPushButton::clicked, this, [] { Windows::show(QStringLiteral("Wizard")); });
     connect(Command2, &QPushButton::clicked, this, [] { Windows::show(QStringLiteral("frmMain")); });
@@ -44,16 +103,91 @@ Main1::Main1(QWidget *parent) : Form(parent)
             [] { Windows::show(QStringLiteral("frmTerminal")); });
     connect(Command5, &QPushButton::clicked, this,
             [] { Windows::show(QStringLiteral("ModbusTCP")); });
+    connect(Command6, &QPushButton::clicked, this, &Main1::Command6_Click);
     connect(cmdTroubleshooting, &QPushButton::clicked, this,
             [] { Windows::show(QStringLiteral("frmTroubleshooting")); });
     connect(Command4, &QPushButton::clicked, this, [] { Windows::endProgram(); });
+    // Picked or typed, the text is the choice that the other windows read.
     connect(Combo1, &QComboBox::currentTextChanged, this,
             [](const QString &text) { LauncherState::instance().setComPort(text); });
+
+    connect(&LauncherState::instance(), &LauncherState::changed, this, &Main1::showState);
+    showState();
 }
 
 void Main1::formLoad()
 {
+    GetNetworkInfo();
     Combo1->addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
                       QStringLiteral("COM4")});
     Combo1->setCurrentIndex(0);
+    Text1->clear();
+    printAddressSummary();
+}
+
+QString Main1::ConvertAddressToString(quint32 longAddr)
+{
+    return HostNet::ConvertAddressToString(longAddr);
+}
+
+void Main1::GetNetworkInfo()
+{
+    const HostNet::NetworkInfo info = HostNet::GetNetworkInfo(HostNet::Source::current());
+    if (!info.message.isEmpty())
+        msgBox(this, info.message);
+    if (info.gateway)
+        LauncherState::instance().setPcGateway(*info.gateway);
+}
+
+void Main1::printAddressSummary()
+{
+    const HostNet::AddressSummary summary =
+        HostNet::addressTableSummary(HostNet::Source::current());
+    m_printed += summary.lines;
+    update();
+    if (summary.pcIp)
+        LauncherState::instance().setPcIp(*summary.pcIp);
+    if (summary.pcMask)
+        LauncherState::instance().setPcMask(*summary.pcMask);
+    if (summary.failed)
+        msgBox(this, HostNet::kTableError);
+}
+
+void Main1::showState()
+{
+    const LauncherState &state = LauncherState::instance();
+    Label4->setText(state.pcIp());
+    Label5->setText(state.pcMask());
+    Label6->setText(state.pcGateway());
+    NettestIP->setText(state.nettestIp());
+}
+
+void Main1::Command6_Click()
+{
+    const QString port = Combo1->currentText();
+    QPointer<Form> download = Windows::get(QStringLiteral("Download"));
+    if (!download)
+        return;
+    if (auto *label = download->findChild<QLabel *>(QStringLiteral("Label5")))
+        label->setText(port);
+    Windows::show(QStringLiteral("Download"));
+}
+
+void Main1::paintEvent(QPaintEvent *event)
+{
+    Form::paintEvent(event);
+    if (!m_printed.isEmpty()) {
+        QPainter p(this);
+        QFont f = font();
+        f.setPixelSize(kPrintPixelSize);
+        p.setFont(f);
+        p.setPen(QColor(0x10, 0x20, 0x40));
+        const QFontMetrics metrics(f);
+        int baseline = metrics.ascent();
+        for (const QString &line : std::as_const(m_printed)) {
+            p.drawText(0, baseline, line);
+            baseline += metrics.height();
+        }
+    }
+    StartupProbe::firstPaint();
 }
