@@ -1,10 +1,10 @@
 #include "app/app.h"
 
+#include "app/look.h"
 #include "app/main1.h"
 #include "app/windows.h"
 
 #include <QApplication>
-#include <QIcon>
 
 void registerAppWindows()
 {
@@ -13,7 +13,7 @@ void registerAppWindows()
 
 int runProgram(const QStringList &extraWindows)
 {
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
+    QApplication::setWindowIcon(artworkIcon(QStringLiteral(":/icon.svg"), {16, 32, 64}));
     Windows::show(QStringLiteral("Main1"));
     for (const QString &name : extraWindows)
         Windows::show(name);

@@ -1,33 +1,153 @@
 #include "app/look.h"
 
 #include <QAbstractButton>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QResource>
+#include <QStyleOption>
 #include <QSvgRenderer>
+#include <qdrawutil.h>
+
+#include <cstring>
+
+namespace {
+
+const QSize kFaceSize(120, 38);
+// The face's rounded corners keep their size when it is stretched.
+const QMargins kFaceCorners(5, 5, 5, 5);
+
+// Draws the face picture behind the caption of every button that uses it;
+// the rest of the drawing is the application style's.
+class ButtonFaceStyle final : public QProxyStyle
+{
+public:
+    ButtonFaceStyle()
+        : m_face(artwork(QStringLiteral(":/look/buttonface.svg"), kFaceSize)),
+          m_pressed(artwork(QStringLiteral(":/look/buttonface-pressed.svg"), kFaceSize))
+    {
+    }
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        if (element == PE_PanelButtonCommand || element == PE_PanelButtonTool
+            || element == PE_PanelButtonBevel) {
+            drawFace(option, painter);
+            return;
+        }
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override
+    {
+        if (element == CE_PushButtonBevel) {
+            drawFace(option, painter);
+            return;
+        }
+        if (element == CE_PushButtonLabel) {
+            QStyleOptionButton label(*qstyleoption_cast<const QStyleOptionButton *>(option));
+            label.palette.setColor(QPalette::ButtonText,
+                                   !(option->state & State_Enabled) ? QColor(0x8a, 0x98, 0xab)
+                                   : (option->state & State_MouseOver) ? QColor(0x00, 0x3f, 0x9e)
+                                                                      : QColor(0x0b, 0x2a, 0x5b));
+            QProxyStyle::drawControl(element, &label, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
+private:
+    void drawFace(const QStyleOption *option, QPainter *painter) const
+    {
+        const bool down = option->state & (State_Sunken | State_On);
+        const QPixmap &face = down ? m_pressed : m_face;
+        painter->save();
+        if (!(option->state & State_Enabled))
+            painter->setOpacity(0.55);
+        qDrawBorderPixmap(painter, option->rect, kFaceCorners, face);
+        if (option->state & State_HasFocus) {
+            painter->setPen(QPen(QColor(0x3d, 0x6f, 0xae), 1, Qt::DotLine));
+            painter->drawRoundedRect(option->rect.adjusted(3, 3, -4, -4), 2, 2);
+        }
+        painter->restore();
+    }
+
+    QPixmap m_face;
+    QPixmap m_pressed;
+};
+
+// The build's raw pixels of resource at size ("name-WxH.argb" beside
+// "name.svg"); a null pixmap when there are none.
+QPixmap prerendered(const QString &resource, const QSize &size)
+{
+    if (!resource.endsWith(QLatin1String(".svg")))
+        return {};
+    const QResource raw(resource.chopped(4)
+                        + QStringLiteral("-%1x%2.argb").arg(size.width()).arg(size.height()));
+    const qint64 bytes = qint64(size.width()) * size.height() * 4;
+    if (!raw.isValid() || raw.compressionAlgorithm() != QResource::NoCompression
+        || raw.size() != bytes)
+        return {};
+    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+    std::memcpy(picture.bits(), raw.data(), size_t(bytes));
+    return QPixmap::fromImage(std::move(picture));
+}
+
+QStyle *buttonFaceStyle()
+{
+    // One style for every button of the run; it goes with the application.
+    static QPointer<ButtonFaceStyle> style;
+    if (!style) {
+        style = new ButtonFaceStyle;
+        style->setParent(qApp);
+    }
+    return style;
+}
+
+} // namespace
 
 void applyButtonFace(QAbstractButton *button)
 {
-    // The 120 x 38 face picture is stretched to the button; its rounded
-    // corners keep their size.
-    button->setStyleSheet(QStringLiteral(
-        "QAbstractButton { border-image: url(:/look/buttonface.svg) 5 5 5 5 stretch stretch;"
-        " border-width: 5px; padding: -3px 0px; color: #0b2a5b; }"
-        "QAbstractButton:hover { color: #003f9e; }"
-        "QAbstractButton:pressed { border-image: url(:/look/buttonface-pressed.svg) 5 5 5 5"
-        " stretch stretch; }"
-        "QAbstractButton:disabled { color: #8a98ab; }"));
+    button->setStyle(buttonFaceStyle());
+    button->setAttribute(Qt::WA_Hover);
 }
 
-QPixmap artwork(const QString &resource, const QSize &size)
+QImage artworkImage(const QString &resource, const QSize &size, qreal ratio)
 {
     QSvgRenderer renderer(resource);
     if (!renderer.isValid())
         return {};
-    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
-    QPixmap picture(size * ratio);
+    QImage picture(size * ratio, QImage::Format_ARGB32_Premultiplied);
     picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::transparent);
     QPainter p(&picture);
     renderer.render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
     return picture;
+}
+
+QPixmap artwork(const QString &resource, const QSize &size)
+{
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    if (ratio == 1.0) {
+        QPixmap picture = prerendered(resource, size);
+        if (!picture.isNull())
+            return picture;
+    }
+    return QPixmap::fromImage(artworkImage(resource, size, ratio));
+}
+
+QIcon artworkIcon(const QString &resource, std::initializer_list<int> sizes)
+{
+    QIcon icon;
+    for (const int side : sizes) {
+        QPixmap picture = prerendered(resource, QSize(side, side));
+        if (picture.isNull())
+            picture = QPixmap::fromImage(artworkImage(resource, QSize(side, side), 1.0));
+        if (!picture.isNull())
+            icon.addPixmap(picture);
+    }
+    return icon;
 }

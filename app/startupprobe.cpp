@@ -19,18 +19,21 @@ void firstPaint()
     if (!enabled || reported)
         return;
     reported = true;
-
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    const long long us = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
-    long peakKib = 0;
+    // The window's children paint after it in the same pass; a zero timer
+    // fires once the whole first frame is done.
+    QTimer::singleShot(0, qApp, [] {
+        const auto now = std::chrono::system_clock::now().time_since_epoch();
+        const long long us = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+        long peakKib = 0;
 #ifdef Q_OS_UNIX
-    rusage usage{};
-    if (getrusage(RUSAGE_SELF, &usage) == 0)
-        peakKib = usage.ru_maxrss; // KiB on Linux
+        rusage usage{};
+        if (getrusage(RUSAGE_SELF, &usage) == 0)
+            peakKib = usage.ru_maxrss; // KiB on Linux
 #endif
-    std::printf("first-paint-us %lld peak-kib %ld\n", us, peakKib);
-    std::fflush(stdout);
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        std::printf("first-paint-us %lld peak-kib %ld\n", us, peakKib);
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+    });
 }
 
 } // namespace StartupProbe

@@ -7,25 +7,22 @@
 #include <cstring>
 #include <optional>
 
-// A host network source that tests fill in: result codes of each query, the
-// adapter chain and the raw address table. Installed for as long as it lives;
-// records which queries ran.
+// A host network source that tests fill in: each query's result code, the
+// adapter chain and the raw address table. Installed while it lives; records
+// which queries ran.
 class FakeHostNet : public HostNet::Source
 {
 public:
-    FakeHostNet() { HostNet::Source::install(this); }
-    ~FakeHostNet() override { HostNet::Source::install(nullptr); }
+    FakeHostNet() { install(this); }
+    ~FakeHostNet() override { install(nullptr); }
 
     quint32 paramsSizeResult = HostNet::kBufferOverflow;
     quint32 paramsResult = HostNet::kNoError;
     quint32 adaptersSizeResult = HostNet::kBufferOverflow;
     quint32 adaptersResult = HostNet::kNoError;
     std::vector<HostNet::Adapter> chain;
-    // The table's bytes, and the size that its size query answers (by
-    // default the bytes' own length).
     QByteArray table;
-    std::optional<qint64> tableSize;
-
+    std::optional<qint64> tableSize; // by default the table's own length
     QStringList calls;
 
     void setGateways(const QStringList &dotted)
@@ -35,39 +32,29 @@ public:
             chain.push_back({HostNet::addressField(g)});
     }
 
-    quint32 networkParamsSize(quint32 &size) override
-    {
-        calls << QStringLiteral("paramsSize");
-        size = 584;
-        return paramsSizeResult;
-    }
-    quint32 networkParams(quint32) override
-    {
-        calls << QStringLiteral("params");
-        return paramsResult;
-    }
-    quint32 adaptersSize(quint32 &size) override
-    {
-        calls << QStringLiteral("adaptersSize");
-        size = 640 * quint32(chain.size());
-        return adaptersSizeResult;
-    }
+    quint32 networkParamsSize(quint32 &size) override { return ran("paramsSize", size, paramsSizeResult); }
+    quint32 networkParams(quint32) override { return ran("params", paramsResult); }
+    quint32 adaptersSize(quint32 &size) override { return ran("adaptersSize", size, adaptersSizeResult); }
     quint32 adapters(quint32, std::vector<HostNet::Adapter> &out) override
     {
-        calls << QStringLiteral("adapters");
         if (adaptersResult == HostNet::kNoError)
             out = chain;
-        return adaptersResult;
+        return ran("adapters", adaptersResult);
     }
-    qint64 addressTableSize() override
+    qint64 addressTableSize() override { return ran("tableSize", tableSize.value_or(table.size())); }
+    QByteArray addressTable(qint64) override { return ran("table", table); }
+
+private:
+    template <class T>
+    T ran(const char *call, T result)
     {
-        calls << QStringLiteral("tableSize");
-        return tableSize.value_or(table.size());
+        calls << QString::fromLatin1(call);
+        return result;
     }
-    QByteArray addressTable(qint64) override
+    quint32 ran(const char *call, quint32 &size, quint32 result)
     {
-        calls << QStringLiteral("table");
-        return table;
+        size = 640;
+        return ran(call, result);
     }
 };
 
