@@ -19,10 +19,10 @@ namespace HostNet {
 
 namespace {
 
+#ifdef Q_OS_WIN
+
 // No real table comes near this; a size beyond it is not allocated.
 constexpr qint64 kMaxBufferBytes = 16 * 1024 * 1024;
-
-#ifdef Q_OS_WIN
 
 // The platform's IP helper, asked as the launcher asks: size first, then data.
 class SystemSource final : public Source

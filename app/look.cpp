@@ -47,8 +47,9 @@ public:
             drawFace(option, painter);
             return;
         }
-        if (element == CE_PushButtonLabel) {
-            QStyleOptionButton label(*qstyleoption_cast<const QStyleOptionButton *>(option));
+        const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option);
+        if (element == CE_PushButtonLabel && button) {
+            QStyleOptionButton label(*button);
             label.palette.setColor(QPalette::ButtonText,
                                    !(option->state & State_Enabled) ? QColor(0x8a, 0x98, 0xab)
                                    : (option->state & State_MouseOver) ? QColor(0x00, 0x3f, 0x9e)
