@@ -104,7 +104,6 @@ frmTerminal::frmTerminal(QWidget *parent) : Form(parent)
     layout->addWidget(sbrStatus);
 
     resize(twips(kWideWidth), layout->sizeHint().height());
-    ShowPortState();
 }
 
 frmTerminal::~frmTerminal() = default;
@@ -142,8 +141,10 @@ void frmTerminal::buildToolBar()
                         QStringLiteral("屬性..."));
     TransmitTextFile = button("TransmitTextFile", "transmit", QStringLiteral("傳送文字檔..."),
                               QStringLiteral("傳送文字檔..."));
-    // No log is open at first.
+    // No log is open and the port is closed at first.
     CloseLogFile->setEnabled(false);
+    HangUpPhone->setEnabled(false);
+    TransmitTextFile->setEnabled(false);
 
     // The two connection pictures lie on top of each other at the right end;
     // the one in front shows the port's state.
@@ -163,8 +164,8 @@ void frmTerminal::buildToolBar()
         connect(p, &PictureBox::clicked, this, &frmTerminal::TogglePort);
         return p;
     };
-    imgNotConnected = makePicture("imgNotConnected", "notconnected");
     imgConnected = makePicture("imgConnected", "connected");
+    imgNotConnected = makePicture("imgNotConnected", "notconnected");
     tbrToolBar->addWidget(m_pictures);
 }
 

@@ -42,6 +42,9 @@ MSComm::~MSComm()
     // Quiet: closing in the destructor must not report anything.
     m_ownCall = true;
     m_port->disconnect(this);
+    // What was sent just before the window went still goes out.
+    if (m_port->isOpen())
+        m_port->flush();
 }
 
 QString MSComm::deviceName() const
@@ -51,7 +54,7 @@ QString MSComm::deviceName() const
 
 QString MSComm::portLabel() const
 {
-    return QStringLiteral("COM%1 (%2)").arg(m_commPort).arg(m_port->portName());
+    return QStringLiteral("COM%1 (%2)").arg(m_commPort).arg(m_device);
 }
 
 bool MSComm::setCommPort(int port)
@@ -127,7 +130,8 @@ bool MSComm::setPortOpen(bool open)
         return false;
     }
     OwnCall own(m_ownCall);
-    m_port->setPortName(deviceName());
+    m_device = deviceName();
+    m_port->setPortName(m_device);
     if (!m_port->open(QIODevice::ReadWrite)) {
         QString why = m_port->errorString();
         if (m_port->error() == QSerialPort::PermissionError)

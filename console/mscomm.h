@@ -107,6 +107,7 @@ private:
 
     QSerialPort *m_port = nullptr;
     QTimer *m_modemPoll = nullptr;
+    QString m_device; // of the last opening
     Cp950::Decoder m_decoder;
     LineSettings m_settings;
     int m_commPort = 1;
