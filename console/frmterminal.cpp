@@ -38,6 +38,7 @@ constexpr int kMenuScreenWaitMs = 800;
 // Heights of the kinds of control whose height the layout leaves out (twips).
 constexpr int kLabelHeight = 255;
 constexpr int kComboHeight = 315;
+constexpr int kFontPixels = 11;
 // Where the state holders lie: below the visible design area.
 constexpr int kHiddenTop = 5040;
 
@@ -68,6 +69,10 @@ void frmTerminal::designArray(std::array<T *, N> &elements, const QString &name)
 frmTerminal::frmTerminal(QWidget *parent) : Form(parent)
 {
     setWindowTitle(QStringLiteral("Configuration by RS232"));
+    // The layout in twips was drawn for a small dialog font.
+    QFont small = font();
+    small.setPixelSize(kFontPixels);
+    setFont(small);
 
     MSComm1 = new MSComm(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
@@ -300,15 +305,21 @@ void frmTerminal::buildConfigurationPart()
         f->hide();
     };
     shape(shape1, QStringLiteral("shape1"), QFrame::Box, 3360, 2040, 2520, 2400);
-    shape(shape2, QStringLiteral("shape2"), QFrame::Box, 3420, 2460, 780, 1920);
-    shape(Shape3, QStringLiteral("Shape3"), QFrame::Box, 4380, 2580, 1455, 1920);
+    shape(shape2, QStringLiteral("shape2"), QFrame::Box, 3420, 2100, 1560, 300);
+    shape(Shape3, QStringLiteral("Shape3"), QFrame::Box, 3420, 2460, 780, 1920);
+    // Double rules: under the heading, beside and under the indicators.
+    struct Rule
+    {
+        QFrame::Shape kind;
+        int left, top, width, height;
+    };
+    const Rule rules[] = {{QFrame::HLine, 3360, 2415, 2520, 15}, {QFrame::HLine, 3360, 2445, 2520, 15},
+                          {QFrame::VLine, 4230, 2460, 15, 1980}, {QFrame::VLine, 4260, 2460, 15, 1980},
+                          {QFrame::HLine, 3360, 4380, 870, 15},  {QFrame::HLine, 3360, 4410, 870, 15}};
     for (size_t i = 0; i < ModbusLine.size(); ++i) {
-        const QString name = QStringLiteral("ModbusLine(%1)").arg(i);
-        if (i < 3) // rules under the heading and around the indicator column
-            shape(ModbusLine[i], name, QFrame::HLine, 3360, 2400 + 30 * static_cast<int>(i), 2520, 15);
-        else
-            shape(ModbusLine[i], name, QFrame::VLine, 4260 + 30 * static_cast<int>(i - 3), 2460,
-                  15, 1920);
+        const Rule &r = rules[i];
+        shape(ModbusLine[i], QStringLiteral("ModbusLine(%1)").arg(i), r.kind, r.left, r.top,
+              r.width, r.height);
     }
 
     label(Label11, "Label11", QStringLiteral("Modbus status:"), 3480, 2160, 1455);
@@ -615,10 +626,13 @@ void frmTerminal::Form_Load()
         return;
 
     // PC addresses.
+    // The launcher keeps fixed-length texts padded with NULs; a label shows
+    // them up to the first NUL.
+    auto shown = [](const QString &caption) { return caption.left(caption.indexOf(QChar(0))); };
     LauncherState &launcher = LauncherState::instance();
-    lblPCIP->setText(launcher.pcIp());
-    lblPCMask->setText(launcher.pcMask());
-    lblPCGateway->setText(launcher.pcGateway());
+    lblPCIP->setText(shown(launcher.pcIp()));
+    lblPCMask->setText(shown(launcher.pcMask()));
+    lblPCGateway->setText(shown(launcher.pcGateway()));
 
     // Prompt check.
     if (!Send(QStringLiteral("\r")) || !Wait(kPromptWaitMs))

@@ -118,6 +118,7 @@ private slots:
         QCOMPARE(f->txtALLMask->text(), QStringLiteral("255.255.255.  0"));
         QCOMPARE(f->txtALLGateway->text(), QStringLiteral("192.  9. 40.170"));
         QCOMPARE(f->lblPCIP->text(), QStringLiteral("192.168.1.10"));
+        QCOMPARE(f->lblPCGateway->text(), QStringLiteral("192.168.1.1"));
         QCOMPARE(texts(f->txtIP), (QStringList{"192", "168", "1", "11"}));
         QCOMPARE(texts(f->txtMask), (QStringList{"255", "255", "255", "0"}));
         QCOMPARE(texts(f->txtGateway), (QStringList{"192", "168", "1", "1"}));
