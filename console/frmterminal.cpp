@@ -268,6 +268,7 @@ void frmTerminal::buildConfigurationPart()
     label(lblModel, "lblModel", QString(), 240, 2160, 735);
     combo(cmbComSet, "cmbComSet", 1080, 2160, 855);
     cmbComSet->setPlaceholderText(QStringLiteral("Com"));
+    connect(cmbComSet, &QComboBox::currentIndexChanged, this, [this] { cmbComSet_Click(); });
     label(Label8, "Label8", QStringLiteral("'s setting"), 2040, 2280, 1215);
 
     designArray(Label7, QStringLiteral("Label7"));
@@ -394,8 +395,6 @@ void frmTerminal::buildTerminalPane()
     button(cmdNvconf, "cmdNvconf", QStringLiteral("Nvconf"), 2880);
     button(cmdDir4630K, "cmdDir4630K", QStringLiteral("Dir 4630K's file"), 3240);
     button(Command1, "Command1", QStringLiteral("Close window"), 3600);
-
-    connect(cmbComSet, &QComboBox::currentIndexChanged, this, [this] { cmbComSet_Click(); });
 }
 
 void frmTerminal::setFormWidthTwips(int width)

@@ -72,7 +72,7 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
 
-    // Toolbar actions; the log, dial, hang-up and transmission come later.
+    // Toolbar actions (not built yet).
     void DoOpenLogFile() {}
     void DoCloseLogFile() {}
     void DoDialPhoneNumber() {}
@@ -90,7 +90,7 @@ public:
     // Selects entry index of cmbComSet and runs the device-port selection,
     // also when that entry was selected already.
     void SelectComSet(int index);
-    // The device-port selection (fills the setting lists; completed later).
+    // The device-port selection (not built yet).
     void cmbComSet_Click() {}
 
     // Sets the window's width (twips); the height stays.

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTextDocument>
 #include <QTest>
@@ -65,82 +66,50 @@ private slots:
         m_dialogs.reset();
     }
 
+    // Later handlers and tests find the controls by name and key.
     void controlsAndLayout()
     {
         frmTerminal *f = form();
-        QCOMPARE(f->windowTitle(), QStringLiteral("Configuration by RS232"));
         auto at = [f](const char *name) {
             QWidget *w = f->findChild<QWidget *>(QString::fromLatin1(name));
             return w ? w->geometry() : QRect();
         };
         QCOMPARE(at("txtTerm"), twipsRect(6000, 120, 5415, 4410));
-        QCOMPARE(at("cmdSetIP"), twipsRect(5400, 960, 495, 255));
         QCOMPARE(at("txtGateway(3)"), twipsRect(4920, 1680, 375, 270));
-        QCOMPARE(at("txtALLMask"), twipsRect(2280, 1320, 1335, 270));
-        QCOMPARE(at("cmdStopbitSet"), twipsRect(1560, 3720, 1455, 255));
         QCOMPARE(at("imgModBus(7)"), twipsRect(3960, 2520 + 240 * 7, 135, 135));
-        QCOMPARE(at("CmdEXIT"), twipsRect(4440, 4080, 1455, 375));
-        QCOMPARE(at("Command1"), twipsRect(9600, 3600, 1455, 255));
-        // The state holders lie below what the window shows.
-        for (const char *hidden : {"lblAllBaudrate", "lblDataformat(7)", "lblGatewaystatus", "imgRed"})
-            QVERIFY2(at(hidden).top() >= twips(5040), hidden);
-        QVERIFY(f->findChild<QWidget *>(QStringLiteral("designArea"))->height() == twips(4620));
-        // The terminal pane is uncovered at the wide width, hidden at the narrow one.
+        for (const char *holder : {"lblAllBaudrate", "lblDataformat(7)", "lblGatewaystatus", "imgRed"})
+            QVERIFY2(at(holder).top() >= twips(5040), holder);
+        // The terminal pane shows whole at the wide width, not at the narrow one.
         f->setFormWidthTwips(frmTerminal::kWideWidth);
-        QCOMPARE(f->width(), twips(11625));
         QVERIFY(f->txtTerm->mapTo(f, QPoint(f->txtTerm->width(), 0)).x() <= f->width());
         f->setFormWidthTwips(frmTerminal::kNarrowWidth);
         QCOMPARE(f->width(), twips(6090));
         QVERIFY(f->txtTerm->mapTo(f, QPoint(0, 0)).x() < f->width());
 
-        QCOMPARE(f->cmbComSet->placeholderText(), QStringLiteral("Com"));
-        QVERIFY(!f->cmbModbus->isEnabled());
-        QVERIFY(!f->cmdModbusSet->isEnabled());
-        QVERIFY(!f->Label11->isVisible());
-        QCOMPARE(f->lblModBus[2]->text(), QStringLiteral("COM3:"));
-        QCOMPARE(f->imgRed->pixmap().size(), QSize(22, 22));
-        QCOMPARE(f->imgGray->pixmap().size(), QSize(22, 22));
-
-        // Toolbar buttons and status panels by key.
-        const QStringList keys = {"OpenLogFile", "CloseLogFile", "DialPhoneNumber",
-                                  "HangUpPhone", "Properties", "TransmitTextFile"};
-        QStringList found;
+        QStringList keys;
         for (QAction *a : f->tbrToolBar->actions()) {
-            if (!a->objectName().isEmpty())
-                found << a->objectName();
+            if (!a->objectName().isEmpty() && !a->icon().isNull())
+                keys << a->objectName();
         }
-        QCOMPARE(found, keys);
-        auto *dial = f->tbrToolBar->findChild<QAction *>(QStringLiteral("DialPhoneNumber"));
-        QCOMPARE(dial->toolTip(), QStringLiteral("撥接電話號碼..."));
-        QCOMPARE(dial->statusTip(), QStringLiteral("撥號..."));
-        QVERIFY(!dial->icon().isNull());
-        QCOMPARE(f->sbrStatus->findChild<QLabel *>(QStringLiteral("Status"))->text(),
-                 QStringLiteral("狀態:"));
-        QCOMPARE(f->sbrStatus->findChild<QLabel *>(QStringLiteral("Settings"))->toolTip(),
-                 QStringLiteral("通訊連接埠設定"));
-        QCOMPARE(f->findChild<QTimer *>(QStringLiteral("Timer1"))->interval(), 1000);
-        QCOMPARE(f->findChild<QTimer *>(QStringLiteral("Timer2"))->interval(), 2000);
-        QVERIFY(!f->Timer1->isActive());
-        QCOMPARE(f->imgConnected->toolTip(), QStringLiteral("切換通訊埠"));
+        QCOMPARE(keys, (QStringList{"OpenLogFile", "CloseLogFile", "DialPhoneNumber",
+                                    "HangUpPhone", "Properties", "TransmitTextFile"}));
+        for (const char *key : {"Status", "Settings", "ConnectTime"})
+            QVERIFY(f->sbrStatus->findChild<QLabel *>(QString::fromLatin1(key)));
+        QCOMPARE(f->imgRed->pixmap().size(), QSize(22, 22));
     }
 
     void portToggleShowsTheState()
     {
         frmTerminal *f = form();
         QCOMPARE(f->frontPicture(), f->imgNotConnected);
-        QVERIFY(!f->TransmitTextFile->isEnabled());
-        QVERIFY(!f->HangUpPhone->isEnabled());
-        QVERIFY(f->DialPhoneNumber->isEnabled());
-        QVERIFY(f->OpenLogFile->isEnabled());
-        QVERIFY(!f->CloseLogFile->isEnabled());
+        QVERIFY(!f->TransmitTextFile->isEnabled() && !f->HangUpPhone->isEnabled());
 
         openPort();
         QCOMPARE(f->frontPicture(), f->imgConnected);
         QCOMPARE(f->SettingsPanel->text(), QStringLiteral("設定: 57600,n,8,1"));
-        QVERIFY(f->TransmitTextFile->isEnabled());
-        QVERIFY(f->HangUpPhone->isEnabled());
-        QVERIFY(f->Timer1->isActive());
-        QTRY_COMPARE(f->ConnectTimePanel->text(), QStringLiteral("00:00:01 "));
+        QVERIFY(f->TransmitTextFile->isEnabled() && f->HangUpPhone->isEnabled());
+        const QRegularExpression seconds(QStringLiteral("^00:00:0[1-9] $"));
+        QTRY_VERIFY(seconds.match(f->ConnectTimePanel->text()).hasMatch());
 
         QTest::mouseClick(f->imgConnected, Qt::LeftButton);
         QVERIFY(!f->MSComm1->PortOpen());
@@ -148,24 +117,15 @@ private slots:
         QCOMPARE(f->SettingsPanel->text(), QStringLiteral("設定: "));
         QCOMPARE(f->ConnectTimePanel->text(), QString());
         QVERIFY(!f->Timer1->isActive());
-        QVERIFY(!f->TransmitTextFile->isEnabled());
-        QVERIFY(!f->HangUpPhone->isEnabled());
-        QVERIFY(f->DialPhoneNumber->isEnabled());
-        QVERIFY(m_dialogs->shown().isEmpty());
-    }
+        QVERIFY(!f->TransmitTextFile->isEnabled() && f->DialPhoneNumber->isEnabled());
 
-    void portThatCannotOpenIsExplained()
-    {
+        // A port that cannot be opened says why and stays shown closed.
         qputenv("RM4630K_COM1", "/dev/rm4630k-missing");
-        QTest::mouseClick(form()->imgNotConnected, Qt::LeftButton);
+        QTest::mouseClick(f->imgNotConnected, Qt::LeftButton);
         QCOMPARE(m_dialogs->shown().size(), 1);
-        const ScriptedDialogs::Shown box = m_dialogs->shown().first();
-        QCOMPARE(box.icon, QMessageBox::Warning);
-        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QVERIFY2(box.text.contains(QStringLiteral("/dev/rm4630k-missing")), qPrintable(box.text));
-        QCOMPARE(box.title, QStringLiteral("4630K"));
-        QCOMPARE(form()->frontPicture(), form()->imgNotConnected);
-        QVERIFY(!form()->Timer1->isActive());
+        QCOMPARE(m_dialogs->shown().first().icon, QMessageBox::Warning);
+        QVERIFY(m_dialogs->shown().first().text.contains(QStringLiteral("/dev/rm4630k-missing")));
+        QCOMPARE(f->frontPicture(), f->imgNotConnected);
     }
 
     void receivedTextFollowsTheDisplayRules()

@@ -44,11 +44,9 @@ private slots:
         QTest::addColumn<QString>("screen");
         QTest::addColumn<bool>("found");
         QTest::newRow("prompt") << QStringLiteral("\r\nA:\\>") << true;
-        QTest::newRow("prompt alone") << QStringLiteral("A:\\>") << true;
         QTest::newRow("blank after") << QStringLiteral("\r\nA:\\> ") << false;
         QTest::newRow("line end after") << QStringLiteral("A:\\>\r\n") << false;
         QTest::newRow("lower case") << QStringLiteral("a:\\>") << false;
-        QTest::newRow("short") << QStringLiteral(":\\>") << false;
         QTest::newRow("empty") << QString() << false;
     }
     void prompt()
@@ -132,14 +130,10 @@ private slots:
         QTest::addColumn<bool>("modbus");
         QTest::newRow("Modbus, four ports") << QStringLiteral("4630M4") << 4 << true;
         QTest::newRow("eight ports") << QStringLiteral("46308") << 8 << false;
-        QTest::newRow("one port") << QStringLiteral("4630M1") << 1 << true;
         QTest::newRow("digit 0") << QStringLiteral("4630M0") << 0 << true;
-        QTest::newRow("digit 9") << QStringLiteral("463009") << 0 << false;
         QTest::newRow("not a digit") << QStringLiteral("4630MX") << 0 << true;
         QTest::newRow("trailing blank") << QStringLiteral("46308 ") << 0 << false;
         QTest::newRow("lower-case m") << QStringLiteral("4630m4") << 4 << false;
-        QTest::newRow("one character") << QStringLiteral("4") << 4 << false;
-        QTest::newRow("empty") << QString() << 0 << false;
     }
     void model()
     {
@@ -156,13 +150,10 @@ private slots:
         QTest::addColumn<QString>("on"); // ports 1 to 8
         QTest::newRow("all") << QStringLiteral("FF") << QStringLiteral("11111111");
         QTest::newRow("ports 1 to 4") << QStringLiteral("0F") << QStringLiteral("11110000");
-        QTest::newRow("ports 5 to 8") << QStringLiteral("F0") << QStringLiteral("00001111");
         QTest::newRow("padded digit") << QStringLiteral("05") << QStringLiteral("10100000");
         QTest::newRow("lower case") << QStringLiteral("a1") << QStringLiteral("10000101");
         QTest::newRow("not hex") << QStringLiteral("G1") << QStringLiteral("10000000");
-        QTest::newRow("blanks") << QStringLiteral("  ") << QStringLiteral("00000000");
         QTest::newRow("one character") << QStringLiteral("3") << QStringLiteral("00001100");
-        QTest::newRow("empty") << QString() << QStringLiteral("00000000");
     }
     void portMask()
     {
@@ -184,14 +175,12 @@ private slots:
         QTest::newRow("first") << bauds << 1 << QStringLiteral("57600");
         QTest::newRow("middle") << bauds << 4 << QStringLiteral("9600");
         QTest::newRow("last, to the end") << bauds << 8 << QStringLiteral("19200");
-        QTest::newRow("port 0") << bauds << 0 << QString();
         QTest::newRow("port 9") << bauds << 9 << QString();
         QTest::newRow("own entry missing") << QStringLiteral("1:8 2:8 4:8") << 3 << QString();
         QTest::newRow("next entry missing") << QStringLiteral("1:8 2:8 3:7 5:8") << 3
                                             << QStringLiteral("7");
         QTest::newRow("short list") << QStringLiteral("1:8 2:8 3:7") << 3 << QStringLiteral("7");
         QTest::newRow("entries out of order") << QStringLiteral("2:8 1:7") << 1 << QString();
-        QTest::newRow("empty list") << QString() << 1 << QString();
     }
     void portValue()
     {
@@ -206,8 +195,6 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("octets"); // joined with "|"; "-" for none
         QTest::newRow("padded") << QStringLiteral("192.  9. 40.100") << QStringLiteral("192|9|40|100");
-        QTest::newRow("mask") << QStringLiteral("255.255.255.  0") << QStringLiteral("255|255|255|0");
-        QTest::newRow("plain") << QStringLiteral("10.0.0.1") << QStringLiteral("10|0|0|1");
         QTest::newRow("gateway with NULs")
             << QStringLiteral("192.168.1.1") + QString(5, QChar(0)) << QStringLiteral("192|168|1|1");
         QTest::newRow("leading zeros") << QStringLiteral("010.001.0.07") << QStringLiteral("10|1|0|7");
@@ -215,7 +202,6 @@ private slots:
         QTest::newRow("five dots") << QStringLiteral("1.2.3.4.5") << QStringLiteral("1|2|3|4");
         QTest::newRow("launcher default") << QStringLiteral("Label1") << QStringLiteral("-");
         QTest::newRow("two dots") << QStringLiteral("1.2.3") << QStringLiteral("-");
-        QTest::newRow("empty") << QString() << QStringLiteral("-");
     }
     void octets()
     {
@@ -236,11 +222,7 @@ private slots:
     void leadingNumbers()
     {
         QCOMPARE(leadingNumber(QStringLiteral("  42x")), 42);
-        QCOMPARE(leadingNumber(QStringLiteral("x42")), 0);
         QCOMPARE(leadingNumber(QStringLiteral("-5")), 0);
-        QCOMPARE(leadingNumber(QStringLiteral("256")), 256);
-        // Full-width digits are not decimal digits of the address.
-        QCOMPARE(leadingNumber(QStringLiteral("１２")), 0);
         QVERIFY(leadingNumber(QString(40, u'9')) > 255); // no overflow
     }
 
