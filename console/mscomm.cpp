@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int kMaxCommPort = 16;
+constexpr qint64 kReadBufferBytes = 64 * 1024;
 
 // Marks a stretch of our own calls into the port (see m_ownCall).
 class OwnCall
@@ -31,6 +32,9 @@ private:
 MSComm::MSComm(QObject *parent)
     : QObject(parent), m_port(new QSerialPort(this)), m_modemPoll(new QTimer(this))
 {
+    // A device that sends faster than the window shows waits in the system's
+    // buffers instead of piling up in ours.
+    m_port->setReadBufferSize(kReadBufferBytes);
     m_modemPoll->setInterval(kModemPollMs);
     connect(m_modemPoll, &QTimer::timeout, this, &MSComm::pollModemLines);
     connect(m_port, &QSerialPort::readyRead, this, [this] { raiseEvent(comEvReceive); });
@@ -233,7 +237,21 @@ QString MSComm::Input()
 {
     if (!PortOpen())
         return QString();
-    return m_decoder.decode(m_port->readAll());
+    // Pieces of the size of the control's input buffer keep the work of each
+    // receive event bounded, however fast the device sends.
+    const QString text = m_decoder.decode(m_port->read(kInBufferSize));
+    if (m_port->bytesAvailable() > 0 && !m_moreQueued) {
+        m_moreQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_moreQueued = false;
+                if (PortOpen() && m_port->bytesAvailable() > 0)
+                    raiseEvent(comEvReceive);
+            },
+            Qt::QueuedConnection);
+    }
+    return text;
 }
 
 int MSComm::OutBufferCount() const

@@ -42,6 +42,7 @@ public:
     // It comes once, after the port has been closed; errorText() says why.
     static constexpr int comEventPortFailure = 1100;
 
+    static constexpr int kInBufferSize = 1024;   // bytes
     static constexpr int kOutBufferSize = 512;   // bytes
     static constexpr int kModemPollMs = 100;     // how often the modem lines are read
 
@@ -67,8 +68,9 @@ public:
     // Queues text for sending, one code page 950 byte (or byte pair) a
     // character, and returns at once. Fails, sending nothing, on a closed port.
     bool Output(const QString &text);
-    // Everything received so far as text; a double-byte character split
-    // between two arrivals comes whole with the second.
+    // What has been received, as text, up to kInBufferSize bytes at a time;
+    // what is left over comes with a receive event of its own. A double-byte
+    // character split between two pieces comes whole with the second.
     QString Input();
 
     int OutBufferSize() const { return kOutBufferSize; }
@@ -120,5 +122,7 @@ private:
     bool m_ownCall = false;
     // A failure of this opening is being reported; later ones are the same.
     bool m_failing = false;
+    // A receive event for bytes left over by Input() is on its way.
+    bool m_moreQueued = false;
     QSerialPort::PinoutSignals m_lines;
 };

@@ -11,6 +11,8 @@ class TerminalText
 {
 public:
     // Beyond this many characters the oldest kDropChars go at the next arrival.
+    // Arrivals come in pieces of at most the port's input buffer, so the text
+    // stays within kCapChars and one arrival.
     static constexpr qsizetype kCapChars = 16000;
     static constexpr qsizetype kDropChars = 4096;
 

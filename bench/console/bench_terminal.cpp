@@ -39,10 +39,8 @@ QByteArray payload()
         out += line % 7 == 0 ? " " + chinese + " status ok" : QByteArray(" I : Modify IP ADDR  192.  9. 40.100 ");
         out += "\r\n";
     }
-    out.truncate(kPayloadBytes);
-    // Never end inside a double-byte character.
-    while (!Cp950::toUnicode(out.right(2)).endsWith(QLatin1Char('\n')) && out.endsWith('\n') == false)
-        out.chop(1);
+    // End with a whole line: never inside a double-byte character.
+    out.truncate(out.lastIndexOf('\n', kPayloadBytes - 1) + 1);
     return out;
 }
 
@@ -117,8 +115,14 @@ Result runPane(frmTerminal &pane, PtyLink &link, const QByteArray &data, qsizety
     loop.exec();
     r.seconds = clock.nsecsElapsed() / 1e9;
     r.stallMs = probe.stopMs();
-    r.complete = logged == expected && pane.txtTerm->length() <= TerminalText::kCapChars + 8192
+    r.complete = logged == expected
+                 && pane.txtTerm->length() <= TerminalText::kCapChars + MSComm::kInBufferSize
                  && pane.txtTerm->text().endsWith(QStringLiteral("\r\n"));
+    if (!r.complete)
+        std::fprintf(stderr, "logged %lld of %lld, length %lld, tail %s\n",
+                     static_cast<long long>(logged), static_cast<long long>(expected),
+                     static_cast<long long>(pane.txtTerm->length()),
+                     qPrintable(pane.txtTerm->text().right(30).toUtf8().toHex()));
     pane.setLogSink({});
     return r;
 }

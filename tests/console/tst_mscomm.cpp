@@ -78,6 +78,29 @@ private slots:
             QCOMPARE(c, MSComm::comEvReceive);
     }
 
+    // However much waits, each receive event hands over one input buffer at
+    // most, and the rest follows with events of its own.
+    void receivesInPiecesOfTheInputBuffer()
+    {
+        MSComm port;
+        QVERIFY(port.setCommPort(kCom));
+        QVERIFY(port.setPortOpen(true));
+        QString got;
+        qsizetype largest = 0;
+        connect(&port, &MSComm::OnComm, this, [&] {
+            const QString piece = port.Input();
+            largest = qMax(largest, piece.size());
+            got += piece;
+        });
+        QByteArray sent;
+        for (int i = 0; i < 2000; ++i)
+            sent += QByteArray::number(i) + ' ';
+        m_link->write(sent);
+        QTRY_COMPARE(got.size(), sent.size());
+        QCOMPARE(got.toLatin1(), sent);
+        QVERIFY(largest <= MSComm::kInBufferSize);
+    }
+
     void joinsADoubleByteCharacterSplitBetweenArrivals()
     {
         MSComm port;
