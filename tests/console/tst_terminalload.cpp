@@ -121,6 +121,7 @@ private slots:
         QCOMPARE(f->SettingsPanel->text(), QStringLiteral("設定: 57600,n,8,1"));
         QCOMPARE(f->txtTerm->palette().color(QPalette::Text), QColor(0, 0, 255));
         QCOMPARE(applicationTitle(), QStringLiteral("PortView 終端機"));
+        QVERIFY(!Module1::Echo); // no saved settings: nothing changes
 
         // The device's values and the proposals.
         QCOMPARE(f->txtALLIP->text(), QStringLiteral("192.  9. 40.100"));
