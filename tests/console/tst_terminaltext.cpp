@@ -1,6 +1,5 @@
 #include "console/terminaltext.h"
 
-#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -101,28 +100,7 @@ private slots:
         QVERIFY(t.text().endsWith(QStringLiteral("789\r\n")));
     }
 
-    // What the box shows follows the text exactly, arrival by arrival, also
-    // when the cap cuts a line end in two or a backspace takes an LF.
-    void shownFormFollowsTheText()
-    {
-        QRandomGenerator rng(4630);
-        const QString alphabet = QStringLiteral("ab\r\n\b中 ");
-        TerminalText t;
-        QString shown;
-        for (int round = 0; round < 4000; ++round) {
-            QString data;
-            const int len = static_cast<int>(rng.bounded(1, 40));
-            for (int i = 0; i < len; ++i)
-                data += alphabet.at(static_cast<int>(rng.bounded(alphabet.size())));
-            if (round % 500 == 0)
-                data += repeat(u'z', static_cast<qsizetype>(rng.bounded(100, 6000)));
-            TerminalText::DisplayEdit edit;
-            t.showData(data, &edit);
-            TerminalText::applyEdit(shown, edit);
-            QCOMPARE(shown, TerminalText::toDisplay(t.text()));
-        }
-    }
-
+    // The shown form follows the text when the cap cuts a CR LF in two.
     void capCutsALineEnd()
     {
         TerminalText t;
