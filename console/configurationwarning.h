@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/form.h"
+
+class QLabel;
+class QPushButton;
+
+// The warning that the device did not answer with its prompt when the
+// configuration window loaded: it disables that window's console buttons, and
+// its Exit button leaves the device's menu, closes the port and both windows.
+class ConfigurationWarning : public Form
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kExitWaitMs = 500;
+
+    explicit ConfigurationWarning(QWidget *parent = nullptr);
+    void formLoad() override;
+
+    void cmdOK_Click();
+
+    QLabel *Label1 = nullptr;
+    QPushButton *cmdOK = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // Exit is running: it closes the dialog itself when it is done.
+    bool m_exiting = false;
+};
