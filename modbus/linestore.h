@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <deque>
+#include <vector>
+
+// The lines of a list that only grows or is emptied as a whole, kept compactly:
+// the text in UTF-8 in blocks of 64 KiB and 8 bytes of index per line, so that
+// appending costs the same however many lines there are.
+class LineStore
+{
+public:
+    void append(const QString &line);
+    void append(QByteArrayView utf8);
+    void clear();
+
+    qsizetype size() const { return static_cast<qsizetype>(m_index.size()); }
+    bool isEmpty() const { return m_index.empty(); }
+    QString at(qsizetype i) const;
+    QByteArrayView bytesAt(qsizetype i) const;
+
+    // Index of the longest line in bytes, -1 when empty.
+    qsizetype longest() const { return m_longest; }
+    // Bytes held for the text and the index.
+    qsizetype memoryBytes() const;
+
+    static constexpr qsizetype kBlockBytes = 64 * 1024;
+
+private:
+    std::vector<QByteArray> m_blocks;
+    // Block number in the high half, offset in the low half.
+    std::deque<quint64> m_index;
+    qsizetype m_longest = -1;
+    qsizetype m_longestBytes = -1;
+};
