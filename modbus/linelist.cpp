@@ -30,6 +30,12 @@ void LineList::addItem(const QString &line)
     scheduleRefresh();
 }
 
+void LineList::addItem(QLatin1StringView line)
+{
+    m_lines.append(line);
+    scheduleRefresh();
+}
+
 void LineList::clear()
 {
     m_lines.clear();

@@ -21,6 +21,7 @@ public:
     explicit LineList(QWidget *parent = nullptr);
 
     void addItem(const QString &line);
+    void addItem(QLatin1StringView line);
     void clear();
     int count() const { return static_cast<int>(m_lines.size()); }
     QString text(int row) const { return m_lines.at(row); }

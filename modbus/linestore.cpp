@@ -1,23 +1,57 @@
 #include "modbus/linestore.h"
 
-void LineStore::append(const QString &line)
+void LineStore::append(QStringView line)
 {
-    append(QByteArrayView(line.toUtf8()));
+    // List lines are hex digits and blanks: copied as they are, without a
+    // conversion buffer. Anything else goes through UTF-8.
+    for (const QChar c : line) {
+        if (c.unicode() >= 0x80) {
+            append(QByteArrayView(line.toUtf8()));
+            return;
+        }
+    }
+    const qsizetype n = line.size();
+    QByteArray &block = blockFor(n);
+    const qsizetype start = block.size();
+    block.resize(start + n);
+    char *out = block.data() + start;
+    for (qsizetype i = 0; i < n; ++i)
+        out[i] = static_cast<char>(line[i].unicode());
+    index(n);
+}
+
+void LineStore::append(QLatin1StringView line)
+{
+    for (const char c : line) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            append(QStringView(QString(line)));
+            return;
+        }
+    }
+    append(QByteArrayView(line.data(), line.size()));
 }
 
 void LineStore::append(QByteArrayView utf8)
 {
-    const qsizetype n = utf8.size();
+    blockFor(utf8.size()).append(utf8);
+    index(utf8.size());
+}
+
+QByteArray &LineStore::blockFor(qsizetype n)
+{
     if (m_blocks.empty() || m_blocks.back().capacity() - m_blocks.back().size() < n) {
         QByteArray block;
         block.reserve(std::max(kBlockBytes, n));
         m_blocks.push_back(std::move(block));
     }
-    QByteArray &block = m_blocks.back();
-    const quint64 where = (static_cast<quint64>(m_blocks.size() - 1) << 32)
-                          | static_cast<quint32>(block.size());
-    block.append(utf8);
-    m_index.push_back(where);
+    m_nextStart = (static_cast<quint64>(m_blocks.size() - 1) << 32)
+                  | static_cast<quint32>(m_blocks.back().size());
+    return m_blocks.back();
+}
+
+void LineStore::index(qsizetype n)
+{
+    m_index.push_back(m_nextStart);
     if (n > m_longestBytes) {
         m_longestBytes = n;
         m_longest = size() - 1;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QLatin1StringView>
 
 #include <deque>
 #include <vector>
@@ -13,8 +14,9 @@
 class LineStore
 {
 public:
-    void append(const QString &line);
+    void append(QStringView line);
     void append(QByteArrayView utf8);
+    void append(QLatin1StringView line);
     void clear();
 
     qsizetype size() const { return static_cast<qsizetype>(m_index.size()); }
@@ -30,9 +32,14 @@ public:
     static constexpr qsizetype kBlockBytes = 64 * 1024;
 
 private:
+    // The block that the next n bytes go to, and where in it they start.
+    QByteArray &blockFor(qsizetype n);
+    void index(qsizetype n);
+
     std::vector<QByteArray> m_blocks;
     // Block number in the high half, offset in the low half.
     std::deque<quint64> m_index;
     qsizetype m_longest = -1;
     qsizetype m_longestBytes = -1;
+    quint64 m_nextStart = 0;
 };

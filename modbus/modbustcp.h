@@ -3,6 +3,9 @@
 #include "app/form.h"
 #include "modbus/datalog.h"
 #include "modbus/modbusstatistics.h"
+#include "modbus/modbustext.h"
+
+#include <QElapsedTimer>
 
 #include <array>
 
@@ -108,16 +111,22 @@ public:
 
 private:
     void buildControls();
-    void showSendCounts();
-    void showReceiveCounts();
+    void showCounts();
+    void writeCountBoxes();
     void applyTimer1();
     void onSocketStateChanged(int state);
 
     ModbusCounters m_counters;
+    QTimer *m_countsTimer = nullptr;
+    QElapsedTimer m_countsShownAt;
     DataLog m_log;
     bool m_timer1Enabled = false;
     int m_timer1IntervalMs = 100;
     // The server closed the connection; the user is told once it is closed here too.
     bool m_closeReportPending = false;
     int m_lastTipsCode = -1;
+    // The frame text last sent, its bytes and its list line.
+    QString m_frameText;
+    ModbusText::ParsedFrame m_frame;
+    QString m_frameLine;
 };

@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace ModbusText {
@@ -39,6 +40,7 @@ ParsedFrame parseFrame(const QString &text)
 {
     ParsedFrame result;
     const qsizetype n = text.size();
+    result.bytes.reserve(n / 3 + 1);
     qsizetype i = 0;
     while (i < n) {
         if (text.at(i) == QLatin1Char(' ')) {
@@ -59,7 +61,7 @@ ParsedFrame parseFrame(const QString &text)
             // Leading zeros are allowed; past 0xFF the value only has to stay large.
             value = std::min(value * 16 + digit, 0x1000);
         }
-        const QString token = text.mid(i, end - i);
+        const QStringView token = QStringView(text).mid(i, end - i);
         if (!hex) {
             result.error = QStringLiteral("\"%1\" is not a hexadecimal byte. Type each byte as "
                                           "00 to FF, separated by blanks.")
@@ -105,21 +107,35 @@ QString sendLine(const QByteArray &frame)
     return line;
 }
 
+void forEachReceiveLine(const QByteArray &block, const std::function<void(QLatin1StringView)> &sink)
+{
+    // The longest line: the indent and twelve bytes, or the header, arrow and twelve bytes.
+    char line[kIndent + kBytesPerLine * 3];
+    qsizetype used = 0;
+    auto put = [&line, &used](quint8 b) {
+        line[used++] = kHexDigits[b >> 4];
+        line[used++] = kHexDigits[b & 0x0F];
+        line[used++] = ' ';
+    };
+    for (qsizetype i = 0; i < block.size(); ++i) {
+        if (i == 6) {
+            std::memcpy(line + used, "--> ", 4);
+            used += 4;
+        }
+        if (i > 6 && (i - 5) % kBytesPerLine == 1) {
+            sink(QLatin1StringView(line, used));
+            std::memset(line, ' ', kIndent);
+            used = kIndent;
+        }
+        put(static_cast<quint8>(block.at(i)));
+    }
+    sink(QLatin1StringView(line, used));
+}
+
 QStringList receiveLines(const QByteArray &block)
 {
     QStringList lines;
-    QString line;
-    line.reserve(kIndent + kBytesPerLine * 3);
-    for (qsizetype i = 0; i < block.size(); ++i) {
-        if (i == 6)
-            line += kArrow;
-        if (i > 6 && (i - 5) % kBytesPerLine == 1) {
-            lines << line;
-            line = QString(kIndent, QLatin1Char(' '));
-        }
-        appendByte(line, static_cast<quint8>(block.at(i)));
-    }
-    lines << line;
+    forEachReceiveLine(block, [&lines](QLatin1StringView line) { lines << QString(line); });
     return lines;
 }
 

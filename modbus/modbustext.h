@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // Texts of the Modbus/TCP client: frames typed in hexadecimal, the lines that
@@ -40,6 +41,9 @@ QString sendLine(const QByteArray &frame);
 // The lines that show one block received: the first holds bytes 0 to 17 (the
 // arrow before byte 6), each further line twelve bytes behind kIndent blanks.
 QStringList receiveLines(const QByteArray &block);
+// The same lines handed one by one to sink, without allocating: each view is
+// valid only during its call.
+void forEachReceiveLine(const QByteArray &block, const std::function<void(QLatin1StringView)> &sink);
 
 // 0.25 gives "25.00 %": the ratio times 100, two decimals, a blank and "%".
 QString percentText(double ratio);
