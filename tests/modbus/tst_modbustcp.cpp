@@ -79,11 +79,14 @@ class TstModbusTcp : public QObject
 
     void connectWindow()
     {
+        const long accepted = m_server.connectionsAccepted();
         w->ServeripText->setText(QStringLiteral("127.0.0.1"));
         w->ServerPortText->setText(QString::number(m_server.port()));
         w->cmdConnect->click();
         QTRY_VERIFY(w->cmdSend->isEnabled());
         QCOMPARE(w->Winsock1->State(), int(Winsock::sckConnected));
+        // Up on the server's side too, so that it can also close it.
+        QTRY_COMPARE(m_server.connectionsAccepted(), accepted + 1);
     }
 
     // Sends the frame in txtString and waits for its reply.
@@ -95,15 +98,16 @@ class TstModbusTcp : public QObject
         QTRY_COMPARE(w->counters().recvPackets, before + 1);
     }
 
+    // The boxes follow the counters within a fraction of a second.
     void compareStatBoxes(const char *sendByte, const char *sendPacket, const char *recvByte,
                           const char *recvPacket, const char *diff, const char *percent)
     {
-        QCOMPARE(w->txtSendByte->text(), QString::fromLatin1(sendByte));
-        QCOMPARE(w->txtSendPacket->text(), QString::fromLatin1(sendPacket));
-        QCOMPARE(w->txtReceiveByte->text(), QString::fromLatin1(recvByte));
-        QCOMPARE(w->txtReceivePacket->text(), QString::fromLatin1(recvPacket));
-        QCOMPARE(w->txtDiffPacket->text(), QString::fromLatin1(diff));
-        QCOMPARE(w->txtDiffPercent->text(), QString::fromLatin1(percent));
+        QTRY_COMPARE(w->txtSendByte->text(), QString::fromLatin1(sendByte));
+        QTRY_COMPARE(w->txtSendPacket->text(), QString::fromLatin1(sendPacket));
+        QTRY_COMPARE(w->txtReceiveByte->text(), QString::fromLatin1(recvByte));
+        QTRY_COMPARE(w->txtReceivePacket->text(), QString::fromLatin1(recvPacket));
+        QTRY_COMPARE(w->txtDiffPacket->text(), QString::fromLatin1(diff));
+        QTRY_COMPARE(w->txtDiffPercent->text(), QString::fromLatin1(percent));
     }
 
     // Waits until every frame sent has had its reply of replyBytes. Counted in
@@ -250,7 +254,7 @@ private slots:
         QCOMPARE(w->lstSend->count(), 0);
         QCOMPARE(w->lstReceive->count(), 0);
         QCOMPARE(w->lstReceive->currentRow(), -1);
-        QCOMPARE(w->txtReceivePacket->text(), QStringLiteral("3"));
+        QTRY_COMPARE(w->txtReceivePacket->text(), QStringLiteral("3"));
         w->cmdClearStatistic->click();
         compareStatBoxes("0", "0", "0", "0", "0", "0.00 %");
         QCOMPARE(w->txtTimeMin->text(), QStringLiteral("1000"));
@@ -377,7 +381,7 @@ private slots:
         QVERIFY(w->Polling);
         QVERIFY(!w->cmdStartPolling->isEnabled());
         QVERIFY(w->cmdStopPolling->isEnabled());
-        QCOMPARE(w->txtTimeMin->text(), QStringLiteral("1000"));
+        QVERIFY(w->txtTimeMin->text().toInt() <= 1000);
         QVERIFY(w->txtStartTime->text() != QStringLiteral("Start Time"));
         QTRY_VERIFY(w->counters().recvPackets >= 300);
         w->cmdStopPolling->click();
@@ -389,10 +393,10 @@ private slots:
 
         const qint64 sent = w->counters().sendPackets;
         QCOMPARE(m_server.requests(), m_requestsAtStart + sent);
-        QCOMPARE(w->txtSendPacket->text(), QString::number(sent));
-        QCOMPARE(w->txtReceivePacket->text(), QString::number(sent));
-        QCOMPARE(w->txtSendByte->text(), QString::number(sent * 12));
-        QCOMPARE(w->txtReceiveByte->text(), QString::number(sent * 19));
+        QTRY_COMPARE(w->txtSendPacket->text(), QString::number(sent));
+        QTRY_COMPARE(w->txtReceivePacket->text(), QString::number(sent));
+        QTRY_COMPARE(w->txtSendByte->text(), QString::number(sent * 12));
+        QTRY_COMPARE(w->txtReceiveByte->text(), QString::number(sent * 19));
         QCOMPARE(w->lstSend->count(), int(sent));
         QCOMPARE(w->lstReceive->count(), int(sent * 2));
         QCOMPARE(w->lstReceive->currentRow(), int(sent * 2 - 1));
@@ -434,7 +438,7 @@ private slots:
         w->cmdStopPolling->click();
         settle(19);
         QVERIFY(!w->Polling);
-        QCOMPARE(w->txtReceiveByte->text(), QString::number(w->counters().sendPackets * 19));
+        QTRY_COMPARE(w->txtReceiveByte->text(), QString::number(w->counters().sendPackets * 19));
     }
 
     void timerMode()
@@ -481,7 +485,7 @@ private slots:
         QVERIFY(!w->cmdStopTimer->isEnabled());
         QVERIFY(timeOfDay.match(w->txtStopTime->text()).hasMatch());
         settle(19);
-        QCOMPARE(w->txtReceiveByte->text(), QString::number(w->counters().sendPackets * 19));
+        QTRY_COMPARE(w->txtReceiveByte->text(), QString::number(w->counters().sendPackets * 19));
 
         // Disconnect switches the timer off and disables both its buttons.
         w->cmdStartTimer->click();
