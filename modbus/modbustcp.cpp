@@ -28,7 +28,7 @@ const QString kLogFileName = QStringLiteral("DataLog.txt");
 
 // The design's client area; the window is larger so that the controls placed
 // beyond it (port, polling, log, statistics, byte labels) can be reached.
-constexpr int kWindowWidth = 12840;  // twips
+constexpr int kWindowWidth = 13200;  // twips
 constexpr int kWindowHeight = 8640;  // twips
 constexpr int kByteLabelWidth = 495; // twips
 constexpr int kByteLabelHeight = 255;
@@ -53,6 +53,10 @@ ModbusTCP::ModbusTCP(QWidget *parent) : Form(parent)
 {
     setWindowTitle(QStringLiteral("ModbusTCP Test"));
     setClientSizeTwips(kWindowWidth, kWindowHeight);
+    // The layout is measured for the small dialog font of 8 points.
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
     buildControls();
 
     Winsock1 = new Winsock(this);
@@ -86,6 +90,9 @@ ModbusTCP::ModbusTCP(QWidget *parent) : Form(parent)
     connect(cmdClearStatistic, &QPushButton::clicked, this, &ModbusTCP::cmdClearStatistic_Click);
     connect(chkDataLog, &QCheckBox::toggled, this, &ModbusTCP::chkDataLog_Click);
     connect(cboFunction, &QComboBox::currentTextChanged, this, &ModbusTCP::cboFunction_Change);
+    // A chosen item is shown from its start.
+    connect(cboFunction, &QComboBox::currentIndexChanged, this,
+            [this] { cboFunction->lineEdit()->setCursorPosition(0); });
 }
 
 ModbusTCP::~ModbusTCP()
@@ -133,12 +140,12 @@ void ModbusTCP::buildControls()
 
     // Group frames first, so that the controls lie above them.
     group("fraServer", "Sever Setting", 240, 540, 4335, 975);
-    group("fraSend", "Send ModbusTCP", 240, 1620, 4335, 1620);
+    group("fraSend", "Send ModbusTCP", 240, 1620, 4335, 1695);
     group("fraFunction", "Modbus function Description", 4800, 120, 4080, 2040);
     group("fraTimer", "Timer mode", 4800, 2280, 4080, 1020);
-    group("fraPolling", "Polling mode", 9840, 660, 2760, 735);
-    group("fraDataLog", "Data log", 9840, 1500, 2760, 675);
-    group("fraStatistic", "Statistic", 9840, 2280, 2760, 4080);
+    group("fraPolling", "Polling mode", 9840, 660, 3120, 735);
+    group("fraDataLog", "Data log", 9840, 1500, 3120, 675);
+    group("fraStatistic", "Statistic", 9840, 2280, 3120, 4080);
 
     QLabel *title = label("lblTitle", "MODBUSTCP TEST", 240, 60, 4335, 420);
     QFont titleFont = title->font();
@@ -158,6 +165,7 @@ void ModbusTCP::buildControls()
     // Frame
     box(txtString, "txtString", "10 20 00 00 00 06    21 04 00 00 00 40", 360, 1890, 3120);
     button(cmdSend, "cmdSend", "Send", 3600, 1875, 855);
+    txtString->setCursorPosition(0);
 
     // Function explanations
     cboFunction = control<QComboBox>(QStringLiteral("cboFunction"));
@@ -171,10 +179,10 @@ void ModbusTCP::buildControls()
     place(txtExplanation, 4920, 780, 3840, 1260);
 
     // Timer mode
-    label("lblInterval", "Interval", 4920, 2580, 660, 255);
-    box(txtInterval, "txtInterval", "100", 5580, 2550, 735);
-    label("lblMs", "ms", 6360, 2580, 300, 255);
-    button(cmdSetInterval, "cmdSetInterval", "Set", 6720, 2535, 615);
+    label("lblInterval", "Interval", 4920, 2580, 720, 255);
+    box(txtInterval, "txtInterval", "100", 5670, 2550, 690);
+    label("lblMs", "ms", 6420, 2580, 300, 255);
+    button(cmdSetInterval, "cmdSetInterval", "Set", 6780, 2535, 615);
     button(cmdStartTimer, "cmdStartTimer", "Start send", 4920, 2910, 1335);
     button(cmdStopTimer, "cmdStopTimer", "Stop send", 6360, 2910, 1335);
 
@@ -193,47 +201,54 @@ void ModbusTCP::buildControls()
     button(CmdEXIT, "CmdEXIT", "Exit", 7425, 5355, 1455);
 
     // Polling and data log
-    button(cmdStartPolling, "cmdStartPolling", "Start", 9960, 930, 1215);
-    button(cmdStopPolling, "cmdStopPolling", "Stop", 11280, 930, 1215);
+    button(cmdStartPolling, "cmdStartPolling", "Start", 9960, 930, 1335);
+    button(cmdStopPolling, "cmdStopPolling", "Stop", 11460, 930, 1335);
     chkDataLog = control<QCheckBox>(QStringLiteral("chkDataLog"));
     chkDataLog->setText(QStringLiteral("Save data log to \"DataLog.txt\" "));
-    place(chkDataLog, 9960, 1770, 2520, 300);
+    place(chkDataLog, 9960, 1770, 2880, 300);
 
     // Statistics
-    label("lblByte", "Byte", 10860, 2520, 795, 255);
-    label("lblPacket", "Packet", 11700, 2520, 795, 255);
-    label("lblSend", "Send", 9960, 2850, 870, 255);
-    statBox(txtSendByte, "txtSendByte", "0", 10860, 2820, 795);
-    statBox(txtSendPacket, "txtSendPacket", "0", 11700, 2820, 795);
-    label("lblReceive", "Receive", 9960, 3210, 870, 255);
-    statBox(txtReceiveByte, "txtReceiveByte", "0", 10860, 3180, 795);
-    statBox(txtReceivePacket, "txtReceivePacket", "0", 11700, 3180, 795);
-    label("lblDifference", "Difference", 9960, 3570, 870, 255);
-    statBox(txtDiffPercent, "txtDiffPercent", "0.00 %", 10860, 3540, 795);
-    statBox(txtDiffPacket, "txtDiffPacket", "0", 11700, 3540, 795);
-    label("lblStartTime", "Start time", 9960, 3990, 870, 255);
-    statBox(txtStartTime, "txtStartTime", "Start Time", 10860, 3960, 1635);
-    label("lblStopTime", "Stop time", 9960, 4350, 870, 255);
-    statBox(txtStopTime, "txtStopTime", "Stop Time", 10860, 4320, 1635);
-    label("lblMax", "Max", 9960, 4770, 870, 255);
-    statBox(txtTimeMax, "txtTimeMax", "000", 10860, 4740, 795);
-    label("lblMin", "Min", 9960, 5130, 870, 255);
-    statBox(txtTimeMin, "txtTimeMin", "000", 10860, 5100, 795);
-    label("lblAverage", "Average", 9960, 5490, 870, 255);
-    statBox(txtTimeAverage, "txtTimeAverage", "000", 10860, 5460, 795);
-    button(cmdClearStatistic, "cmdClearStatistic", "Clear", 10860, 5880, 1215);
+    label("lblByte", "Byte", 10980, 2520, 915, 255);
+    label("lblPacket", "Packet", 11940, 2520, 915, 255);
+    label("lblSend", "Send", 9960, 2850, 990, 255);
+    statBox(txtSendByte, "txtSendByte", "0", 10980, 2820, 915);
+    statBox(txtSendPacket, "txtSendPacket", "0", 11940, 2820, 915);
+    label("lblReceive", "Receive", 9960, 3210, 990, 255);
+    statBox(txtReceiveByte, "txtReceiveByte", "0", 10980, 3180, 915);
+    statBox(txtReceivePacket, "txtReceivePacket", "0", 11940, 3180, 915);
+    label("lblDifference", "Difference", 9960, 3570, 990, 255);
+    statBox(txtDiffPercent, "txtDiffPercent", "0.00 %", 10980, 3540, 915);
+    statBox(txtDiffPacket, "txtDiffPacket", "0", 11940, 3540, 915);
+    label("lblStartTime", "Start time", 9960, 3990, 990, 255);
+    statBox(txtStartTime, "txtStartTime", "Start Time", 10980, 3960, 1875);
+    label("lblStopTime", "Stop time", 9960, 4350, 990, 255);
+    statBox(txtStopTime, "txtStopTime", "Stop Time", 10980, 4320, 1875);
+    label("lblMax", "Max", 9960, 4770, 990, 255);
+    statBox(txtTimeMax, "txtTimeMax", "000", 10980, 4740, 915);
+    label("lblMin", "Min", 9960, 5130, 990, 255);
+    statBox(txtTimeMin, "txtTimeMin", "000", 10980, 5100, 915);
+    label("lblAverage", "Average", 9960, 5490, 990, 255);
+    statBox(txtTimeAverage, "txtTimeAverage", "000", 10980, 5460, 915);
+    button(cmdClearStatistic, "cmdClearStatistic", "Clear", 10980, 5880, 1335);
 
     // Byte labels: the header row, then the request's and the response's PDU.
     controlArray(lbTCPHead, QStringLiteral("lbTCPHead"));
     controlArray(lbCommand, QStringLiteral("lbCommand"));
     controlArray(lbResponse, QStringLiteral("lbResponse"));
-    auto byteLabel = [](QLabel *lb, int i, int left, int top) {
+    // The largest font, up to 7 points, in which a caption fits its small box.
+    QFont byteFont = font();
+    for (qreal points = 7; points > 4; points -= 0.5) {
+        byteFont.setPointSizeF(points);
+        if (QFontMetrics(byteFont).horizontalAdvance(QStringLiteral("[Byte0]")) + 4
+            <= twips(kByteLabelWidth))
+            break;
+    }
+    auto byteLabel = [&byteFont](QLabel *lb, int i, int left, int top) {
         lb->setText(QStringLiteral("[Byte%1]").arg(i));
         lb->setAlignment(Qt::AlignCenter);
         lb->setFrameShape(QFrame::Box);
-        QFont f = lb->font();
-        f.setPointSizeF(f.pointSizeF() * 0.8);
-        lb->setFont(f);
+        lb->setMargin(0);
+        lb->setFont(byteFont);
         place(lb, left + i * kByteLabelStep, top, kByteLabelWidth, kByteLabelHeight);
     };
     for (int i = 0; i < ModbusHelp::kHeaderBytes; ++i) {
@@ -247,13 +262,14 @@ void ModbusTCP::buildControls()
     lbTCPHead[6]->setText(ModbusHelp::netIdNote());
     lbTCPHead[6]->setWordWrap(true);
     lbTCPHead[6]->setStyleSheet(QStringLiteral("color: #800000;"));
-    place(lbTCPHead[6], 360, 2280, 4095, 615);
+    place(lbTCPHead[6], 360, 2265, 4095, 645);
     lbTCPHead[7]->setText(ModbusHelp::netIdExample());
     lbTCPHead[7]->setWordWrap(true);
-    place(lbTCPHead[7], 360, 2895, 4095, 300);
+    place(lbTCPHead[7], 360, 2910, 4095, 390);
     for (QLabel *note : {lbTCPHead[6], lbTCPHead[7]}) {
+        note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         QFont f = note->font();
-        f.setPointSizeF(f.pointSizeF() * 0.85);
+        f.setPointSizeF(7);
         note->setFont(f);
     }
 }
