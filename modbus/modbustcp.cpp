@@ -79,7 +79,8 @@ ModbusTCP::ModbusTCP(QWidget *parent) : Form(parent)
     connect(cmdConnect, &QPushButton::clicked, this, &ModbusTCP::cmdConnect_Click);
     connect(cmdClose, &QPushButton::clicked, this, &ModbusTCP::cmdClose_Click);
     connect(cmdSend, &QPushButton::clicked, this, &ModbusTCP::cmdSend_Click);
-    connect(txtString, &QLineEdit::returnPressed, this, &ModbusTCP::cmdSend_Click);
+    // Return and Enter both come as key code 13.
+    connect(txtString, &QLineEdit::returnPressed, this, [this] { txtString_KeyPress(13); });
     connect(CmdClearSend, &QPushButton::clicked, this, &ModbusTCP::CmdClearSend_Click);
     connect(CmdEXIT, &QPushButton::clicked, this, &ModbusTCP::CmdEXIT_Click);
     connect(cmdStartPolling, &QPushButton::clicked, this, &ModbusTCP::cmdStartPolling_Click);
@@ -89,6 +90,7 @@ ModbusTCP::ModbusTCP(QWidget *parent) : Form(parent)
     connect(cmdStopTimer, &QPushButton::clicked, this, &ModbusTCP::cmdStopTimer_Click);
     connect(cmdClearStatistic, &QPushButton::clicked, this, &ModbusTCP::cmdClearStatistic_Click);
     connect(chkDataLog, &QCheckBox::toggled, this, &ModbusTCP::chkDataLog_Click);
+    connect(cboFunction, &QComboBox::activated, this, &ModbusTCP::cboFunction_Click);
     connect(cboFunction, &QComboBox::currentTextChanged, this, &ModbusTCP::cboFunction_Change);
     // A chosen item is shown from its start.
     connect(cboFunction, &QComboBox::currentIndexChanged, this,
@@ -351,6 +353,12 @@ void ModbusTCP::cmdSend_Click()
     Module1::Delay(0);
 }
 
+void ModbusTCP::txtString_KeyPress(int KeyAscii)
+{
+    if (KeyAscii == 13)
+        cmdSend_Click();
+}
+
 void ModbusTCP::Winsock1_DataArrival(qint64)
 {
     if (Polling) {
@@ -560,6 +568,11 @@ void ModbusTCP::chkDataLog_Click(bool ticked)
         return;
     }
     DataLogOn = true;
+}
+
+void ModbusTCP::cboFunction_Click()
+{
+    cboFunction_Change();
 }
 
 void ModbusTCP::cboFunction_Change()

@@ -92,6 +92,7 @@ public:
     void cmdConnect_Click();
     void Winsock1_Connect();
     void cmdSend_Click();
+    void txtString_KeyPress(int KeyAscii);
     void Winsock1_DataArrival(qint64 bytesTotal);
     void Winsock1_Close();
     void Winsock1_Error(int number, const QString &description);
@@ -106,6 +107,7 @@ public:
     void Timer1_Timer();
     void cmdClearStatistic_Click();
     void chkDataLog_Click(bool ticked);
+    void cboFunction_Click();
     void cboFunction_Change();
     void SetFrameByteTips(int functionCode);
 
