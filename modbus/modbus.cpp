@@ -1,7 +1,9 @@
 #include "modbus/modbus.h"
 
 #include "app/windows.h"
+#include "modbus/modbustcp.h"
 
 void registerModbusWindows()
 {
+    Windows::add(QStringLiteral("ModbusTCP"), Windows::Mode::Modal, [] { return new ModbusTCP; });
 }

@@ -1,0 +1,303 @@
+// Polling speed of the Modbus/TCP test window against a local libmodbus server,
+// next to a plain libmodbus client against the same server, in the same run.
+//
+//   bench_modbuspoll [--seconds S] [--rounds R] [--long L]
+//
+// Each round polls S seconds with the plain client, then S seconds through the
+// window (shown, headless), and reports both rates and their ratio; the median
+// ratio is the figure (target: 0.5 or more). A last run of L seconds through
+// the window compares the polls per second of its last tenth with its first
+// (target: 0.9 or more) and reports the memory per listed line. Every window
+// run checks that the statistics boxes equal the frames sent and the replies
+// received. The exit code is 0 when every target holds.
+
+#include "app/dialogs.h"
+#include "app/windows.h"
+#include "modbus/linelist.h"
+#include "modbus/modbus.h"
+#include "modbus/modbustcp.h"
+#include "netclient/winsock.h"
+#include "tests/support/modbusserver.h"
+
+#include <modbus.h>
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <malloc.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// The window's frame: 64 input registers from unit 0x21, as the plain client reads.
+const QString kFrame = QStringLiteral("10 20 00 00 00 06 21 04 00 00 00 40");
+constexpr int kReplyBytes = 137;
+constexpr int kReplyLines = 11;
+
+// Any box the window shows during a run is a failure of the run.
+class CountingDialogs : public Dialogs
+{
+public:
+    QStringList texts;
+    QMessageBox::StandardButton message(QWidget *, const QString &text,
+                                        QMessageBox::StandardButtons, QMessageBox::Icon,
+                                        const QString &) override
+    {
+        texts << text;
+        return QMessageBox::Ok;
+    }
+    QString input(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return QString();
+    }
+    QString openFile(QWidget *, const QString &, const QString &) override { return QString(); }
+};
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
+}
+
+void runEventLoopFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool runEventLoopUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        runEventLoopFor(5);
+    }
+    return true;
+}
+
+// CPU time of the calling thread, user and system, in microseconds.
+double threadCpuUs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_utime.tv_sec * 1e6 + usage.ru_utime.tv_usec + usage.ru_stime.tv_sec * 1e6
+           + usage.ru_stime.tv_usec;
+}
+
+// Bytes allocated on the heap and not yet freed.
+double heapInUse()
+{
+    return static_cast<double>(mallinfo2().uordblks);
+}
+
+double plainClientRate(int port, int ms)
+{
+    modbus_t *ctx = modbus_new_tcp("127.0.0.1", port);
+    if (!ctx || modbus_connect(ctx) != 0) {
+        std::fprintf(stderr, "plain client cannot connect\n");
+        if (ctx)
+            modbus_free(ctx);
+        return 0;
+    }
+    modbus_set_slave(ctx, 0x21);
+    uint16_t regs[64];
+    long polls = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        if (modbus_read_input_registers(ctx, 0, 64, regs) != 64) {
+            std::fprintf(stderr, "plain client read failed\n");
+            break;
+        }
+        ++polls;
+    }
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    modbus_close(ctx);
+    modbus_free(ctx);
+    return polls / seconds;
+}
+
+struct WindowRun
+{
+    double rate = 0;
+    double cpuUsPerPoll = 0;
+    bool exact = false;
+    std::vector<double> tenthRates;
+    double bytesPerLine = 0;
+    double heapBytesPerLine = 0;
+    long lines = 0;
+};
+
+WindowRun windowRate(ModbusTestServer &server, int ms, CountingDialogs &dialogs)
+{
+    WindowRun run;
+    registerModbusWindows();
+    const double heapBefore = heapInUse();
+    auto *w = Windows::get<ModbusTCP>(QStringLiteral("ModbusTCP"));
+    w->show();
+    w->ServeripText->setText(QStringLiteral("127.0.0.1"));
+    w->ServerPortText->setText(QString::number(server.port()));
+    w->cmdConnect->click();
+    if (!runEventLoopUntil([w] { return w->cmdSend->isEnabled(); }, 5000)) {
+        std::fprintf(stderr, "window cannot connect\n");
+        Windows::clear();
+        return run;
+    }
+    w->txtString->setText(kFrame);
+    const long requestsBefore = server.requests();
+
+    // Samples of the replies counted, each tenth of the run.
+    std::vector<std::pair<qint64, qint64>> samples; // ns, replies
+    QElapsedTimer clock;
+    QTimer sampler;
+    sampler.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        // Nine inner marks; the end of the run closes the tenth tenth.
+        if (samples.size() < 10)
+            samples.emplace_back(clock.nsecsElapsed(), w->counters().recvPackets);
+    });
+    clock.start();
+    const double cpuBefore = threadCpuUs();
+    samples.emplace_back(0, 0);
+    sampler.start(ms / 10);
+    w->cmdStartPolling->click();
+    runEventLoopFor(ms);
+    sampler.stop();
+    const qint64 replies = w->counters().recvPackets;
+    run.cpuUsPerPoll = replies > 0 ? (threadCpuUs() - cpuBefore) / replies : 0;
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    samples.emplace_back(clock.nsecsElapsed(), replies);
+    w->cmdStopPolling->click();
+    runEventLoopUntil(
+        [w] { return w->counters().recvBytes == w->counters().sendPackets * kReplyBytes; }, 5000);
+    // The boxes are redrawn a few times a second: give them their last turn.
+    runEventLoopUntil(
+        [w] { return w->txtReceivePacket->text() == QString::number(w->counters().recvPackets); },
+        1000);
+
+    run.rate = replies / seconds;
+    for (size_t i = 1; i < samples.size(); ++i) {
+        const double dt = (samples[i].first - samples[i - 1].first) / 1e9;
+        if (dt > 0)
+            run.tenthRates.push_back((samples[i].second - samples[i - 1].second) / dt);
+    }
+
+    // What the boxes finally show against what was sent and received.
+    const ModbusCounters &c = w->counters();
+    run.exact = w->txtSendPacket->text() == QString::number(c.sendPackets)
+                && w->txtReceivePacket->text() == QString::number(c.recvPackets)
+                && w->txtSendByte->text() == QString::number(c.sendPackets * 12)
+                && w->txtReceiveByte->text() == QString::number(c.recvPackets * kReplyBytes)
+                && w->txtDiffPacket->text() == QStringLiteral("0")
+                && w->txtDiffPercent->text() == QStringLiteral("0.00 %")
+                && c.sendPackets == server.requests() - requestsBefore
+                && c.recvPackets == c.sendPackets
+                && w->lstSend->count() == c.sendPackets
+                && w->lstReceive->count() == c.recvPackets * kReplyLines
+                && dialogs.texts.isEmpty();
+    if (!run.exact) {
+        std::fprintf(stderr,
+                     "statistics differ: boxes sent %s recv %s, counted sent %lld recv %lld, "
+                     "server %ld, lists %d/%d, boxes shown %lld\n",
+                     qPrintable(w->txtSendPacket->text()), qPrintable(w->txtReceivePacket->text()),
+                     c.sendPackets, c.recvPackets, server.requests() - requestsBefore,
+                     w->lstSend->count(), w->lstReceive->count(), qint64(dialogs.texts.size()));
+    }
+    run.lines = w->lstSend->count() + w->lstReceive->count();
+    if (run.lines > 0) {
+        run.bytesPerLine =
+            double(w->lstSend->memoryBytes() + w->lstReceive->memoryBytes()) / run.lines;
+        run.heapBytesPerLine = (heapInUse() - heapBefore) / run.lines;
+    }
+    w->cmdClose->click();
+    Windows::clear();
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption secondsOption(QStringLiteral("seconds"),
+                                           QStringLiteral("Seconds per run."),
+                                           QStringLiteral("S"), QStringLiteral("3"));
+    const QCommandLineOption roundsOption(QStringLiteral("rounds"), QStringLiteral("Rounds."),
+                                          QStringLiteral("R"), QStringLiteral("5"));
+    const QCommandLineOption longOption(QStringLiteral("long"),
+                                        QStringLiteral("Seconds of the long run."),
+                                        QStringLiteral("L"), QStringLiteral("30"));
+    parser.addOptions({secondsOption, roundsOption, longOption});
+    parser.process(app);
+    const int runMs = std::max(1, parser.value(secondsOption).toInt()) * 1000;
+    const int rounds = std::max(1, parser.value(roundsOption).toInt());
+    const int longMs = std::max(1, parser.value(longOption).toInt()) * 1000;
+
+    ModbusTestServer server;
+    if (!server.start()) {
+        std::fprintf(stderr, "server: %s\n", server.error().c_str());
+        return 2;
+    }
+    CountingDialogs dialogs;
+    Dialogs::install(&dialogs);
+
+    bool ok = true;
+    std::vector<double> plainRates, windowRates, ratios;
+    for (int r = 0; r < rounds; ++r) {
+        const double plain = plainClientRate(server.port(), runMs);
+        const WindowRun run = windowRate(server, runMs, dialogs);
+        ok = ok && run.exact;
+        plainRates.push_back(plain);
+        windowRates.push_back(run.rate);
+        ratios.push_back(plain > 0 ? run.rate / plain : 0);
+        std::printf("round %d: plain %.0f polls/s, window %.0f polls/s (%.1f us CPU per poll), "
+                    "ratio %.3f, statistics %s\n",
+                    r + 1, plain, run.rate, run.cpuUsPerPoll, ratios.back(),
+                    run.exact ? "exact" : "WRONG");
+        std::fflush(stdout);
+    }
+    const double ratio = median(ratios);
+    std::printf("median: plain %.0f polls/s, window %.0f polls/s, ratio %.3f (target >= 0.5)\n",
+                median(plainRates), median(windowRates), ratio);
+
+    const WindowRun longRun = windowRate(server, longMs, dialogs);
+    ok = ok && longRun.exact;
+    const auto &t = longRun.tenthRates;
+    const double firstTenth = t.empty() ? 0 : t.front();
+    const double lastTenth = t.empty() ? 0 : t.back();
+    const double growth = firstTenth > 0 ? lastTenth / firstTenth : 0;
+    std::printf("long run %d s: %.0f polls/s, %ld lines listed, first tenth %.0f polls/s, last "
+                "tenth %.0f polls/s, last/first %.3f (target >= 0.9), statistics %s\n",
+                longMs / 1000, longRun.rate, longRun.lines, firstTenth, lastTenth, growth,
+                longRun.exact ? "exact" : "WRONG");
+    std::printf("polls/s per tenth:");
+    for (const double r : t)
+        std::printf(" %.0f", r);
+    std::printf("\n");
+    std::printf("memory per listed line: %.1f bytes held by the lists, %.1f bytes of heap growth "
+                "of the whole window\n",
+                longRun.bytesPerLine, longRun.heapBytesPerLine);
+
+    Dialogs::install(nullptr);
+    server.stop();
+    ok = ok && ratio >= 0.5 && growth >= 0.9;
+    std::printf("%s\n", ok ? "targets met" : "targets NOT met");
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,201 @@
+#include "netclient/winsock.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// A listener that closes itself and takes each request, as a one-connection server does.
+struct Server
+{
+    Winsock w;
+    Server()
+    {
+        QObject::connect(&w, &Winsock::ConnectionRequest, &w, [this](qintptr id) {
+            w.Close();
+            w.Accept(id);
+        });
+    }
+    bool listen()
+    {
+        w.Close();
+        w.LocalPort = 0;
+        return w.Listen();
+    }
+};
+
+bool connectTo(Winsock &client, int port, const char *host = "127.0.0.1")
+{
+    client.RemoteHost = QString::fromLatin1(host);
+    client.RemotePort = port;
+    return client.Connect();
+}
+
+// A port on which nothing listens: one that was just given out and closed.
+int closedPort()
+{
+    Winsock w;
+    w.LocalPort = 0;
+    w.Listen();
+    const int port = w.LocalPort;
+    w.Close();
+    return port;
+}
+
+} // namespace
+
+class TstWinsock : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void connectExchangeAndPeerClose()
+    {
+        Server server;
+        QVERIFY(server.listen());
+        QCOMPARE(server.w.State(), int(Winsock::sckListening));
+        QVERIFY2(server.w.LocalPort > 0, "port 0 is read back as the port in use");
+
+        Winsock client;
+        QSignalSpy states(&client, &Winsock::StateChanged);
+        QSignalSpy connected(&client, &Winsock::ConnectEvent);
+        QVERIFY(connectTo(client, server.w.LocalPort));
+        QCOMPARE(client.State(), int(Winsock::sckConnecting));
+        QVERIFY(connected.wait());
+        QCOMPARE(states.size(), 2);
+        QCOMPARE(client.State(), int(Winsock::sckConnected));
+        QTRY_COMPARE(server.w.State(), int(Winsock::sckConnected));
+
+        // Bytes as they are; GetData hands out everything since the last call.
+        QSignalSpy arrivals(&server.w, &Winsock::DataArrival);
+        const QByteArray frame = QByteArray::fromHex("10200000000621040000ff00");
+        QVERIFY(client.SendData(frame));
+        QVERIFY(arrivals.wait());
+        QCOMPARE(arrivals.at(0).at(0).toLongLong(), qint64(frame.size()));
+        QByteArray got;
+        server.w.GetData(got);
+        QCOMPARE(got, frame);
+        QVERIFY(server.w.SendData(QStringLiteral("ab")) && server.w.SendData(QString::fromUtf8("中文")));
+        QTRY_COMPARE(client.BytesReceived(), qint64(6));
+        QString text;
+        client.GetData(text);
+        QCOMPARE(text, QString::fromUtf8("ab中文"));
+
+        // The server ends the connection: a close event and state 8 until Close,
+        // with what came before it still readable.
+        QSignalSpy closed(&client, &Winsock::CloseEvent);
+        QSignalSpy errors(&client, &Winsock::Error);
+        QVERIFY(server.w.SendData(QByteArray("last")));
+        server.w.Close();
+        QVERIFY(closed.wait());
+        QCOMPARE(client.State(), int(Winsock::sckClosing));
+        QCOMPARE(errors.size(), 0);
+        client.GetData(got);
+        QCOMPARE(got, QByteArray("last"));
+        QVERIFY2(!client.Connect(), "a closing connection must be closed first");
+        client.Close();
+
+        QVERIFY(server.listen());
+        QVERIFY(connectTo(client, server.w.LocalPort, "localhost"));
+        QCOMPARE(client.State(), int(Winsock::sckResolvingHost));
+        QTRY_COMPARE(client.State(), int(Winsock::sckConnected));
+    }
+
+    void requestNotAcceptedIsRefused()
+    {
+        Winsock listener;
+        listener.LocalPort = 0;
+        QVERIFY(listener.Listen());
+        qintptr seen = -1;
+        connect(&listener, &Winsock::ConnectionRequest, this, [&seen](qintptr id) { seen = id; });
+        Winsock client;
+        QSignalSpy closed(&client, &Winsock::CloseEvent);
+        QVERIFY(connectTo(client, listener.LocalPort));
+        QVERIFY2(closed.wait(), "the peer of a refused request sees the connection end");
+        Winsock late;
+        QVERIFY2(!late.Accept(seen), "a request can only be accepted inside its handler");
+        QCOMPARE(listener.State(), int(Winsock::sckListening));
+    }
+
+    void refusedConnectionRaisesErrorAndCanBeRetried()
+    {
+        Winsock client;
+        int stateDuringError = -1;
+        connect(&client, &Winsock::Error, this,
+                [&client, &stateDuringError] { stateDuringError = client.State(); });
+        QSignalSpy errors(&client, &Winsock::Error);
+        QVERIFY(connectTo(client, closedPort()));
+        QVERIFY(errors.wait());
+        QCOMPARE(errors.at(0).at(0).toInt(), int(Winsock::sckConnectionRefused));
+        QVERIFY(!errors.at(0).at(1).toString().isEmpty());
+        QCOMPARE(stateDuringError, int(Winsock::sckConnecting));
+        QCOMPARE(client.State(), int(Winsock::sckError));
+
+        Server server;
+        QVERIFY(server.listen());
+        QVERIFY2(connectTo(client, server.w.LocalPort), "no Close needed after an error");
+        QTRY_COMPARE(client.State(), int(Winsock::sckConnected));
+    }
+
+    void operationsRefusedInTheWrongState()
+    {
+        Winsock w, busy, same;
+        QVERIFY(!connectTo(w, 0) && !connectTo(w, 70000) && !w.SendData(QByteArray("x")));
+        busy.LocalPort = 0;
+        QVERIFY(busy.Listen());
+        QVERIFY2(!connectTo(busy, 1), "a listener connects only once closed");
+        same.LocalPort = busy.LocalPort;
+        QVERIFY2(!same.Listen(), "a port in use cannot be listened on twice");
+        QVERIFY(connectTo(w, busy.LocalPort));
+        QVERIFY2(!w.Connect(), "no second Connect while connecting");
+    }
+
+    // A handler that yields while more bytes come in must not lose them: they
+    // come as a block of their own once the handler has returned.
+    void bytesArrivingDuringAHandlerComeAfterIt()
+    {
+        Server server;
+        QVERIFY(server.listen());
+        Winsock client;
+        QVERIFY(connectTo(client, server.w.LocalPort));
+        QTRY_COMPARE(server.w.State(), int(Winsock::sckConnected));
+        QList<QByteArray> blocks;
+        connect(&client, &Winsock::DataArrival, this, [&](qint64) {
+            QByteArray data;
+            client.GetData(data);
+            blocks << data;
+            if (blocks.size() == 1) {
+                server.w.SendData(QByteArray("second"));
+                QTRY_VERIFY(client.BytesReceived() > 0);
+            }
+        });
+        QVERIFY(server.w.SendData(QByteArray("first")));
+        QTRY_COMPARE(blocks, (QList<QByteArray>{"first", "second"}));
+    }
+
+    void destroyedInsideItsOwnHandlers()
+    {
+        Server server;
+        QVERIFY(server.listen());
+        auto *client = new Winsock;
+        QPointer<Winsock> guard(client);
+        connect(client, &Winsock::DataArrival, this, [client] { delete client; });
+        QVERIFY(connectTo(*client, server.w.LocalPort));
+        QTRY_COMPARE(server.w.State(), int(Winsock::sckConnected));
+        QVERIFY(server.w.SendData(QByteArray("bye")));
+        QTRY_VERIFY(guard.isNull());
+
+        auto *listener = new Winsock;
+        listener->LocalPort = 0;
+        QVERIFY(listener->Listen());
+        QPointer<Winsock> listenerGuard(listener);
+        connect(listener, &Winsock::ConnectionRequest, this, [listener] { delete listener; });
+        Winsock caller;
+        QVERIFY(connectTo(caller, listener->LocalPort));
+        QTRY_VERIFY(listenerGuard.isNull());
+        QTRY_COMPARE(caller.State(), int(Winsock::sckClosing));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstWinsock)
+#include "tst_winsock.moc"
