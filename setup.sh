@@ -28,7 +28,8 @@ jobs=$(nproc)
 
 case "$mode" in
 run)
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
+        -DRM_BUILD_BENCHMARKS=OFF
     cmake --build build -j "$jobs"
     exec ./build/rm4630k-utility
     ;;
