@@ -31,38 +31,16 @@ protected:
     }
 };
 
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 } // namespace
 
-// The terminal log's writer and the blocks a file is sent in.
+// The log's writer after a failed write, and a file cut short while it is sent.
 class TstTerminalToolsLogic : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void logAddsCodePage950BytesAtTheEnd()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("t.log"));
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\r\n") == 5);
-        old.close();
-        TerminalLog log;
-        QVERIFY(log.open(path));
-        QVERIFY(log.write(QStringLiteral("AB\r\n中")));
-        QCOMPARE(contents(path), QByteArray("old\r\nAB\r\n\xa4\xa4"));
-        log.close();
-        QVERIFY(!log.open(dir.filePath(QStringLiteral("no/such/folder/t.log"))));
-        QVERIFY(!log.isOpen() && !log.errorText().isEmpty());
-    }
-
-    // Whatever a failed write left over goes out once, in order, with what
-    // came while the user was asked.
+    // What a failed write left over goes out once, in order, with what came
+    // while the user was asked.
     void failedWriteKeepsItsBytesForARetry()
     {
         auto *disk = new FillingDevice;
@@ -72,61 +50,19 @@ private slots:
         QVERIFY(!log.write(QStringLiteral("ABCDE")));
         QCOMPARE(log.errorText(), QStringLiteral("No space left on device"));
         QCOMPARE(log.heldBytes(), 2);
-        log.hold(QStringLiteral("FG"));
+        log.hold(QStringLiteral("F中"));
         QVERIFY(!log.retry());
         disk->room = 100;
         QVERIFY(log.retry());
         QVERIFY(log.write(QStringLiteral("H")));
-        QCOMPARE(disk->written, QByteArray("ABCDEFGH"));
+        QCOMPARE(disk->written, QByteArray("ABCDEF\xa4\xa4H"));
         QCOMPARE(log.heldBytes(), 0);
     }
 
-    void fileGoesInBlocksOfItsOwnBytes_data()
-    {
-        QTest::addColumn<int>("size");
-        QTest::addColumn<QList<int>>("blocks");
-        QTest::newRow("empty") << 0 << QList<int>{};
-        QTest::newRow("one byte") << 1 << QList<int>{1};
-        QTest::newRow("one block") << 512 << QList<int>{512};
-        QTest::newRow("1000 bytes") << 1000 << QList<int>{512, 488};
-        QTest::newRow("two blocks and a bit") << 1025 << QList<int>{512, 512, 1};
-    }
-    void fileGoesInBlocksOfItsOwnBytes()
-    {
-        QFETCH(int, size);
-        QFETCH(QList<int>, blocks);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("f.txt"));
-        QByteArray bytes;
-        for (int i = 0; i < size; ++i)
-            bytes += char((i * 37 + 11) % 256);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == size);
-        f.close();
-
-        FileBlocks file;
-        QVERIFY(file.open(path));
-        QList<int> sizes;
-        QByteArray sent;
-        while (!file.atEnd()) {
-            const QByteArray block = file.next(512);
-            QVERIFY(!block.isEmpty());
-            sizes << int(block.size());
-            sent += block;
-        }
-        QCOMPARE(sizes, blocks);
-        QCOMPARE(sent, bytes);
-    }
-
-    void fileThatCannotBeReadEnds()
+    void fileCutShortWhileSentEnds()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("f.txt"));
-        FileBlocks missing;
-        QVERIFY(!missing.open(path));
-        QVERIFY(!missing.errorText().isEmpty());
-
-        // Cut short while it is being sent: what is there goes, then it ends.
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(1000, 'x')) == 1000);
         f.close();
