@@ -17,8 +17,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QScopeGuard>
-#include <QStatusBar>
-#include <QTimer>
 
 namespace {
 

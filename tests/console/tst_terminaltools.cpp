@@ -218,6 +218,14 @@ private slots:
         QCOMPARE(f->windowTitle(), QStringLiteral("PortView 終端機"));
         f->ShowData(f->txtTerm, QStringLiteral("!"));
         QCOMPARE(m_dialogs->shown().size(), 2);
+
+        // The window may go while the question is open.
+        m_dialogs->answerOpenFile(path);
+        m_dialogs->answerMessage(QMessageBox::No);
+        f->OpenLogFile->trigger();
+        m_dialogs->whileShown([this] { delete m_form.data(); });
+        f->ShowData(f->txtTerm, QStringLiteral("bye"));
+        QVERIFY(m_form.isNull());
     }
 
     void fileArrivesByteForByte()
