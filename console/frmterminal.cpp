@@ -504,8 +504,15 @@ void frmTerminal::ShowData(TerminalBox *box, const QString &data)
 {
     box->moveCaretToEnd();
     const QString shown = box->showData(data);
-    if (m_logSink)
-        m_logSink(shown);
+    if (m_logSink) {
+        // The sink may ask the user, close the log (replacing itself) or see
+        // the window go while it asks.
+        const auto sink = m_logSink;
+        QPointer<frmTerminal> self(this);
+        sink(shown);
+        if (!self)
+            return;
+    }
     box->moveCaretToEnd();
 }
 

@@ -20,6 +20,7 @@ class QStatusBar;
 class QTimer;
 class QToolBar;
 class TerminalBox;
+class TerminalLog;
 
 // The serial configuration window: the terminal on the PC's COM port (the
 // right-hand pane) and the device's settings read from and written to its
@@ -72,12 +73,17 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
 
-    // Toolbar actions (not built yet).
-    void DoOpenLogFile() {}
-    void DoCloseLogFile() {}
-    void DoDialPhoneNumber() {}
-    void DoHangUpPhone() {}
-    void DoTransmitTextFile() {}
+    // Toolbar actions: the capture log, dialling and hanging up, and sending a
+    // text file. A transmission counts as a console exchange: it does not start
+    // while another runs, keeps others out while it sends, and stops early when
+    // the window is asked to close.
+    void DoOpenLogFile();
+    void DoCloseLogFile();
+    void DoDialPhoneNumber();
+    void DoHangUpPhone();
+    void DoTransmitTextFile();
+    // The open log; null when none is open.
+    TerminalLog *hLogFile = nullptr;
 
     // Where ShowData hands what it put into the box (the terminal log); none
     // by default.
@@ -208,6 +214,8 @@ private:
     // "Status" panel = "狀態: " + text, cleared by Timer2.
     void showStatus(const QString &text);
     void ReportPortFailure();
+    // The log sink while a log is open; asks Retry or Cancel on a failed write.
+    void WriteLog(const QString &text);
     // False when a saved setting failed and the load ends.
     bool ApplySavedSettings();
     void ProposeAddresses();

@@ -219,11 +219,15 @@ void MSComm::setDTREnable(bool on)
 
 bool MSComm::Output(const QString &text)
 {
+    return OutputBytes(Cp950::fromUnicode(text));
+}
+
+bool MSComm::OutputBytes(const QByteArray &bytes)
+{
     if (!PortOpen()) {
         m_error = QStringLiteral("COM%1 is not open.").arg(m_commPort);
         return false;
     }
-    const QByteArray bytes = Cp950::fromUnicode(text);
     OwnCall own(m_ownCall);
     if (m_port->write(bytes) != bytes.size()) {
         m_error = QStringLiteral("%1: sending failed: %2.").arg(portLabel(), m_port->errorString());

@@ -68,6 +68,8 @@ public:
     // Queues text for sending, one code page 950 byte (or byte pair) a
     // character, and returns at once. Fails, sending nothing, on a closed port.
     bool Output(const QString &text);
+    // Queues bytes for sending exactly as they are (a file's contents).
+    bool OutputBytes(const QByteArray &bytes);
     // What has been received, as text, up to kInBufferSize bytes at a time;
     // what is left over comes with a receive event of its own. A double-byte
     // character split between two pieces comes whole with the second.

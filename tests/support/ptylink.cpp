@@ -56,6 +56,12 @@ void PtyLink::close()
     m_outPos = 0;
 }
 
+void PtyLink::setReading(bool on)
+{
+    if (m_master >= 0)
+        m_readNotifier->setEnabled(on);
+}
+
 void PtyLink::write(const QByteArray &bytes)
 {
     if (m_master < 0 || bytes.isEmpty())

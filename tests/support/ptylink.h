@@ -28,6 +28,9 @@ public:
 
     // Closes both ends: for whoever has the slave open, the device is gone.
     void close();
+    // Stops reading the master, so that what the slave's user writes piles up
+    // (a device that holds the sender off), or reads again.
+    void setReading(bool on);
 
 signals:
     void received(const QByteArray &bytes);

@@ -77,6 +77,8 @@ public:
     }
     // Echo of typed characters (on by default, like a console).
     void setEcho(bool on) { m_echo = on; }
+    // Takes nothing in while held: what the PC sends piles up in its port.
+    void setHoldingOff(bool on) { m_link.setReading(!on); }
 
     // The menu screen for settings, with CR LF line ends.
     static QByteArray menuScreen(const Settings &settings);

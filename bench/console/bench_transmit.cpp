@@ -1,0 +1,215 @@
+// Text-file transmission and the capture log, measured in one run:
+// - a 4 MB file sent by the toolbar's transmission (block by block, waiting
+//   for the port to drain between blocks) against the same bytes handed to
+//   the port in one piece, both into a plain reader of a pseudo-terminal;
+// - 10 MB of console text taken in by the terminal pane with a log file open
+//   against the same without a log.
+// Reports medians, same-run ratios and the longest stall of the event loop.
+#include "app/codepage.h"
+#include "app/dialogs.h"
+#include "console/controls.h"
+#include "console/frmterminal.h"
+#include "console/mscomm.h"
+#include "tests/support/ptylink.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr qsizetype kFileBytes = 4 * 1024 * 1024;
+constexpr qsizetype kTextBytes = 10 * 1024 * 1024;
+constexpr int kRounds = 5;
+constexpr double kMB = 1024.0 * 1024.0;
+
+// Answers every file dialog with one path and every box with its first button.
+class FixedDialogs : public Dialogs
+{
+public:
+    QString path;
+    QMessageBox::StandardButton message(QWidget *, const QString &text,
+                                        QMessageBox::StandardButtons buttons, QMessageBox::Icon,
+                                        const QString &) override
+    {
+        std::fprintf(stderr, "box: %s\n", qPrintable(text));
+        return buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
+    }
+    QString input(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return QString();
+    }
+    QString openFile(QWidget *, const QString &, const QString &) override { return path; }
+};
+
+// Longest gap between ticks of a 1 ms timer while it runs.
+class StallProbe
+{
+public:
+    StallProbe()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_longest = std::max(m_longest, now - m_last);
+            m_last = now;
+        });
+        m_clock.start();
+        m_timer.start();
+    }
+    double ms() const { return m_longest / 1e6; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+// Runs the event loop until done() or 120 s.
+void waitFor(const std::function<bool()> &done)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (done())
+            loop.quit();
+    });
+    poll.start(1);
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    if (!done())
+        loop.exec();
+}
+
+QByteArray consoleText()
+{
+    QByteArray out;
+    const QByteArray chinese = Cp950::fromUnicode(QStringLiteral("設定完成，連線正常。"));
+    for (int line = 0; out.size() < kTextBytes; ++line)
+        out += QByteArray::number(line).rightJustified(8, '0') + ' '
+               + (line % 7 ? QByteArray("I : Modify IP ADDR  192.  9. 40.100") : chinese) + "\r\n";
+    return out;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    FixedDialogs dialogs;
+    Dialogs::install(&dialogs);
+    QTemporaryDir dir;
+
+    PtyLink link;
+    qsizetype got = 0;
+    QObject::connect(&link, &PtyLink::received, [&](const QByteArray &b) { got += b.size(); });
+    qputenv("RM4630K_COM1", link.slavePath().toLocal8Bit());
+    frmTerminal pane;
+    pane.show();
+    pane.TogglePort();
+    if (!pane.MSComm1->PortOpen()) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(link.slavePath()));
+        return 1;
+    }
+
+    QByteArray file(kFileBytes, Qt::Uninitialized);
+    for (qsizetype i = 0; i < file.size(); ++i)
+        file[i] = char((i * 37 + 11) % 256);
+    const QString filePath = dir.filePath(QStringLiteral("send.txt"));
+    QFile f(filePath);
+    if (!f.open(QIODevice::WriteOnly) || f.write(file) != file.size())
+        return 1;
+    f.close();
+    const QByteArray text = consoleText();
+    // The whole last line, with its number.
+    const QString tail = Cp950::toUnicode(text.mid(text.lastIndexOf('\n', text.size() - 3) + 1));
+
+    std::vector<double> sendRate, plainRate, sendStall, logRate, noLogRate;
+    bool complete = true;
+    for (int round = 0; round < kRounds; ++round) {
+        // Transmission, block by block.
+        got = 0;
+        dialogs.path = filePath;
+        QElapsedTimer clock;
+        double stall = 0;
+        {
+            StallProbe probe;
+            clock.start();
+            pane.TransmitTextFile->trigger();
+            waitFor([&] { return got >= file.size(); });
+            stall = probe.ms();
+        }
+        const double sendSeconds = clock.nsecsElapsed() / 1e9;
+        if (got != file.size())
+            std::fprintf(stderr, "transmission: %lld of %lld bytes\n", static_cast<long long>(got),
+                         static_cast<long long>(file.size()));
+        complete = complete && got == file.size();
+
+        // The same bytes in one piece.
+        got = 0;
+        clock.start();
+        pane.MSComm1->OutputBytes(file);
+        waitFor([&] { return got >= file.size(); });
+        const double plainSeconds = clock.nsecsElapsed() / 1e9;
+        complete = complete && got == file.size();
+
+        // Intake with and without a log.
+        double intake[2] = {};
+        for (const bool withLog : {false, true}) {
+            const QString logPath = dir.filePath(QStringLiteral("round%1.log").arg(round));
+            if (withLog) {
+                dialogs.path = logPath;
+                pane.OpenLogFile->trigger();
+            }
+            pane.txtTerm->setText(QString());
+            clock.start();
+            link.write(text);
+            waitFor([&] { return pane.txtTerm->text().endsWith(tail); });
+            intake[withLog] = clock.nsecsElapsed() / 1e9;
+            if (withLog) {
+                pane.CloseLogFile->trigger();
+                QFile log(logPath);
+                if (log.size() != text.size())
+                    std::fprintf(stderr, "log holds %lld of %lld bytes\n",
+                                 static_cast<long long>(log.size()),
+                                 static_cast<long long>(text.size()));
+                complete = complete && log.size() == text.size();
+            }
+        }
+
+        sendRate.push_back(file.size() / kMB / sendSeconds);
+        plainRate.push_back(file.size() / kMB / plainSeconds);
+        sendStall.push_back(stall);
+        noLogRate.push_back(text.size() / kMB / intake[0]);
+        logRate.push_back(text.size() / kMB / intake[1]);
+        std::printf("round %d: transmission %.1f MB/s (stall %.1f ms), one piece %.1f MB/s; "
+                    "intake %.1f MB/s without log, %.1f MB/s with log\n",
+                    round + 1, sendRate.back(), stall, plainRate.back(), noLogRate.back(),
+                    logRate.back());
+    }
+
+    std::printf("\nmedian transmission:            %.1f MB/s (target >= 1 MB/s)\n", median(sendRate));
+    std::printf("median one piece (limit):       %.1f MB/s\n", median(plainRate));
+    std::printf("transmission / one piece:       %.2f\n", median(sendRate) / median(plainRate));
+    std::printf("longest stall in transmission:  %.1f ms median (target <= 50 ms)\n",
+                median(sendStall));
+    std::printf("median intake without / with log: %.1f / %.1f MB/s, ratio %.2f (target >= 0.5)\n",
+                median(noLogRate), median(logRate), median(logRate) / median(noLogRate));
+    std::printf("every byte arrived and was logged: %s\n", complete ? "yes" : "NO");
+    return complete ? 0 : 1;
+}
