@@ -203,17 +203,26 @@ private slots:
     void restoreShowsTheFactoryValues_data()
     {
         QTest::addColumn<bool>("silent");
-        QTest::newRow("device answers") << false;
-        QTest::newRow("device silent") << true;
+        QTest::addColumn<bool>("ports"); // the device-port list is filled
+        QTest::addColumn<QString>("model");
+        QTest::newRow("device answers") << false << true << " 630M4";
+        QTest::newRow("device silent, no Modbus") << true << true << "463004";
+        QTest::newRow("no device ports") << false << false << " 630M4";
     }
     void restoreShowsTheFactoryValues()
     {
         QFETCH(bool, silent);
+        QFETCH(bool, ports);
+        QFETCH(QString, model);
         frmTerminal *f = m_f;
         QVERIFY(f);
+        f->lblModel->setText(model);
+        f->lblDataformat[2]->setText(QStringLiteral("0"));
+        f->imgModBus[2]->setPixmap(f->imgGray->pixmap());
         f->SelectComSet(2);
-        f->lblDataformat[1]->setText(QStringLiteral("0"));
-        f->imgModBus[1]->setPixmap(f->imgGray->pixmap());
+        QCOMPARE(f->cmbModbus->currentText(), model.endsWith("M4") ? "Disable" : "");
+        if (!ports)
+            f->cmbComSet->clear();
         f->lblAllBaudrate->setText(QStringLiteral("1:1200 2:1200"));
         f->txtALLIP->setText(QStringLiteral("1.2.3.4"));
         m_dev->setSilent(silent);
@@ -234,11 +243,19 @@ private slots:
             QCOMPARE(f->lblDataformat[i]->text(), QStringLiteral("1"));
             QCOMPARE(f->imgModBus[i]->pixmap().cacheKey(), f->imgRed->pixmap().cacheKey());
         }
+        if (!ports) {
+            // Nothing to choose: what the port showed before stays.
+            QCOMPARE(f->lblBaudrate->text(), QStringLiteral("9600"));
+            QCOMPARE(f->cmbModbus->currentText(), QStringLiteral("Disable"));
+            f->FillDevicePortList();
+            return;
+        }
         // Device port 1 chosen and shown from the factory lists.
         QCOMPARE(f->cmbComSet->currentIndex(), 0);
         QCOMPARE(f->lblBaudrate->text(), QStringLiteral("57600"));
         QCOMPARE(f->cmbBaudrate->currentText(), QStringLiteral("57600"));
-        QCOMPARE(f->cmbModbus->currentText(), QStringLiteral("Enable"));
+        QCOMPARE(f->cmbModbus->currentText(), QStringLiteral("Enable")); // whatever the model
+        f->lblModel->setText(QStringLiteral(" 630M4"));
     }
 
     void dirAddsTheListing()
