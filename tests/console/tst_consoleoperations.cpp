@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -134,8 +133,15 @@ private slots:
     }
     void init()
     {
-        if (m_f)
+        if (m_f) {
+            // Everything the device said before has reached the window when
+            // the answer to a line of our own has.
             QTRY_COMPARE(m_dev->mode(), SimulatedDevice::Mode::Prompt);
+            m_f->txtTerm->setText(QString());
+            QVERIFY(m_f->Send(QStringLiteral("SYNC\r")));
+            QTRY_VERIFY(m_f->txtTerm->text().endsWith(
+                QStringLiteral("SYNC\r\nBad command or file name\r\n\r\nA:\\>")));
+        }
         m_dev->clearRecord();
         m_dialogs->clear();
     }
@@ -481,13 +487,16 @@ private slots:
     {
         loadWithoutPrompt();
         QString status;
-        QTimer::singleShot(50, this, [&] {
-            m_f->CmdEXIT->click();
-            status = m_f->StatusPanel->text();
+        const auto during = connect(m_dev.get(), &SimulatedDevice::bytesReceived, this, [&] {
+            if (status.isEmpty()) {
+                m_f->CmdEXIT->click();
+                status = m_f->StatusPanel->text();
+            }
         });
         QElapsedTimer clock;
         clock.start();
         m_f->cmdDir4630K->click();
+        disconnect(during);
         QVERIFY(m_f && status.contains(TerminalLogic::kBusyText));
         QTRY_VERIFY(m_f.isNull() && !Windows::loaded(kWarning));
         QVERIFY(clock.elapsed() >= 700 - kToleranceMs);
