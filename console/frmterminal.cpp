@@ -88,7 +88,9 @@ frmTerminal::frmTerminal(QWidget *parent) : Form(parent)
     connect(Timer2, &QTimer::timeout, this, &frmTerminal::Timer2_Timer);
 
     connect(&m_console, &ConsoleGuard::finished, this, [this] {
-        if (m_closePending)
+        if (m_exitPending)
+            QTimer::singleShot(0, this, [this] { CmdEXIT_Click(); });
+        else if (m_closePending)
             QTimer::singleShot(0, this, [this] { close(); });
     });
 
@@ -109,6 +111,7 @@ frmTerminal::frmTerminal(QWidget *parent) : Form(parent)
     layout->addWidget(sbrStatus);
 
     resize(twips(kWideWidth), layout->sizeHint().height());
+    wireConsoleOperations();
 }
 
 frmTerminal::~frmTerminal() = default;
@@ -268,7 +271,9 @@ void frmTerminal::buildConfigurationPart()
     label(lblModel, "lblModel", QString(), 240, 2160, 735);
     combo(cmbComSet, "cmbComSet", 1080, 2160, 855);
     cmbComSet->setPlaceholderText(QStringLiteral("Com"));
-    connect(cmbComSet, &QComboBox::currentIndexChanged, this, [this] { cmbComSet_Click(); });
+    // A choice by the user, also of the entry already chosen (it shows that
+    // port's values afresh); the program's own choices go through SelectComSet.
+    connect(cmbComSet, &QComboBox::activated, this, [this] { cmbComSet_Click(); });
     label(Label8, "Label8", QStringLiteral("'s setting"), 2040, 2280, 1215);
 
     designArray(Label7, QStringLiteral("Label7"));

@@ -2,6 +2,7 @@
 
 #include "app/form.h"
 #include "console/consoleguard.h"
+#include "console/consolemenu.h"
 
 #include <QElapsedTimer>
 
@@ -96,8 +97,6 @@ public:
     // Selects entry index of cmbComSet and runs the device-port selection,
     // also when that entry was selected already.
     void SelectComSet(int index);
-    // The device-port selection (not built yet).
-    void cmbComSet_Click() {}
 
     // Sets the window's width (twips); the height stays.
     void setFormWidthTwips(int width);
@@ -227,4 +226,46 @@ private:
     bool m_closePending = false;
     QElapsedTimer StartTime;
     std::function<void(const QString &)> m_logSink;
+
+    // --- Console operations: addresses, re-read, restore, commands, device
+    // ports (frmterminalmenu.cpp) --------------------------------------------
+public:
+    void cmdSetIP_Click();
+    void cmdSetMask_Click();
+    void cmdSetGateway_Click();
+    void cmdNvconf_Click();
+    void Command2_Click();
+    void cmdDir4630K_Click();
+    void cmdReboot4630K_Click();
+    // Pressed during another exchange, EXIT waits for it to end and then
+    // leaves the menu, closes the port and the window as usual.
+    void CmdEXIT_Click();
+    void cmdTerminal_Click();
+    void Command1_Click();
+    // The device-port selection: the chosen port's choices, values and
+    // selections, cut from the all-ports lists.
+    void cmbComSet_Click();
+    void cmdBaudrateSet_Click();
+    void cmdDatabitSet_Click();
+    void cmdParitySet_Click();
+    void cmdStopbitSet_Click();
+    void cmdModbusSet_Click();
+    // Leaves an open menu and starts the menu program again; false when the
+    // exchange must stop.
+    bool RestartMenu();
+    bool LeaveMenu();
+
+private:
+    struct AddressRow;
+    void wireConsoleOperations();
+    void SetAddress(const AddressRow &row);
+    void SetPortValue(ConsoleMenu::Setting setting);
+    // False, with the closed-port text in the status bar, when the port is
+    // closed: an exchange then sends nothing and changes nothing.
+    bool portReady();
+    // Wait() that also stops when the window has gone meanwhile.
+    bool pause(int ms);
+
+    // EXIT was pressed while another exchange ran.
+    bool m_exitPending = false;
 };
