@@ -434,6 +434,8 @@ bool frmTerminal::Send(const QString &text)
         showStatus(TerminalLogic::kPortClosedText);
         return false;
     }
+    if (text.startsWith(QLatin1Char('Q')))
+        m_menuLeftOpen = false;
     return true;
 }
 

@@ -224,6 +224,9 @@ private:
     QWidget *m_pictures = nullptr;
     ConsoleGuard m_console;
     bool m_closePending = false;
+    // The re-read leaves the device's menu open; the next re-read must leave
+    // it first, or its "NVCONF" would be taken as menu letters.
+    bool m_menuLeftOpen = false;
     QElapsedTimer StartTime;
     std::function<void(const QString &)> m_logSink;
 

@@ -170,8 +170,13 @@ void frmTerminal::cmdNvconf_Click()
     const ConsoleGuard::Scope operation = BeginOperation();
     if (!operation || !portReady())
         return;
+    if (m_menuLeftOpen && (!Send(kQuit + kCr) || !pause(kStepMs)))
+        return;
     txtTerm->setText(QString());
-    if (!Send(QStringLiteral("NVCONF") + kCr) || !pause(kScreenMs))
+    if (!Send(QStringLiteral("NVCONF") + kCr))
+        return;
+    m_menuLeftOpen = true;
+    if (!pause(kScreenMs))
         return;
     // The menu stays open: every later exchange starts by leaving it.
     const MenuScreen::DeviceMenu menu = MenuScreen::readDeviceMenu(txtTerm->text());

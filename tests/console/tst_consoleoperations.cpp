@@ -345,6 +345,14 @@ private slots:
         QCOMPARE(f->txtALLMask->text(), QStringLiteral("255.  0.  0.  0"));
         QCOMPARE(f->txtIP[3]->text() + f->cmbComSet->currentText(), proposed + "COM3");
 
+        // A second re-read leaves the open menu first: "NVCONF" typed into
+        // the menu would set the net mask to "VCONF".
+        m_dev->clearRecord();
+        f->cmdNvconf->click();
+        CHECK_LINE({{0, "Q\r"}, {100, "NVCONF\r"}});
+        QCOMPARE(m_dev->settings().mask, (std::array<int, 4>{255, 0, 0, 0}));
+        QCOMPARE(f->txtALLMask->text(), QStringLiteral("255.  0.  0.  0"));
+
         f->cmdSetGateway->click();
         QTRY_COMPARE(m_dev->settings().gateway, (std::array<int, 4>{10, 1, 1, 1}));
     }
