@@ -31,11 +31,6 @@ Main1::Main1(QWidget *parent) : Form(parent)
     // The layout is fixed, and the state labels below the client area must
     // stay out of sight.
     setFixedSize(size());
-    // The layout's captions were sized for a narrow 8-point face.
-    QFont face = font();
-    face.setPointSize(8);
-    face.setStretch(QFont::SemiCondensed);
-    setFont(face);
     setBackgroundPicture(artwork(QStringLiteral(":/launcher/background.svg"), kBackgroundSize));
 
     // Frames first, so that they lie under the controls they frame.

@@ -38,7 +38,6 @@ constexpr int kMenuScreenWaitMs = 800;
 // Heights of the kinds of control whose height the layout leaves out (twips).
 constexpr int kLabelHeight = 255;
 constexpr int kComboHeight = 315;
-constexpr int kFontPixels = 11;
 // Where the state holders lie: below the visible design area.
 constexpr int kHiddenTop = 5040;
 
@@ -69,10 +68,6 @@ void frmTerminal::designArray(std::array<T *, N> &elements, const QString &name)
 frmTerminal::frmTerminal(QWidget *parent) : Form(parent)
 {
     setWindowTitle(QStringLiteral("Configuration by RS232"));
-    // The layout in twips was drawn for a small dialog font.
-    QFont small = font();
-    small.setPixelSize(kFontPixels);
-    setFont(small);
 
     MSComm1 = new MSComm(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));

@@ -53,10 +53,6 @@ ModbusTCP::ModbusTCP(QWidget *parent) : Form(parent)
 {
     setWindowTitle(QStringLiteral("ModbusTCP Test"));
     setClientSizeTwips(kWindowWidth, kWindowHeight);
-    // The layout is measured for the small dialog font of 8 points.
-    QFont small = font();
-    small.setPointSizeF(8);
-    setFont(small);
     buildControls();
 
     Winsock1 = new Winsock(this);
