@@ -232,25 +232,12 @@ private slots:
         const int maxTime = w->txtTimeMax->text().toInt();
         QVERIFY2(minTime <= maxTime && maxTime <= elapsed && maxTime == Module1::MaxTime,
                  qPrintable(QStringLiteral("%1 %2").arg(minTime).arg(maxTime)));
-
-        // Disconnect leaves polling on; back on line a send restarts the cycle.
-        w->cmdStartPolling->click();
-        w->cmdClose->click();
-        connectWindow();
-        w->cmdSend->click();
-        QTRY_VERIFY(w->counters().recvPackets >= 20);
-        w->cmdStartPolling->click();
-        w->cmdStopPolling->click();
-        settle();
-        QVERIFY(!w->Polling);
     }
 
     void timerMode()
     {
-        w->cmdStopTimer->click(); // before any start: still writes the stop time
-        QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$")).match(w->txtStopTime->text()).hasMatch());
         w->cmdStartTimer->click(); // not connected: ignored
-        QVERIFY(!w->timer1Enabled() && w->cmdStartTimer->isEnabled() && !w->cmdStopTimer->isEnabled());
+        QVERIFY(!w->timer1Enabled() && w->cmdStartTimer->isEnabled());
 
         connectWindow();
         w->txtString->setText(kFive);
