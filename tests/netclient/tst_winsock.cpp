@@ -5,7 +5,8 @@
 
 namespace {
 
-// A listener that closes itself and takes each request, as a one-connection server does.
+// A listener on a free port that closes itself and takes each request, as a
+// one-connection server does.
 struct Server
 {
     Winsock w;
@@ -15,12 +16,7 @@ struct Server
             w.Close();
             w.Accept(id);
         });
-    }
-    bool listen()
-    {
-        w.Close();
-        w.LocalPort = 0;
-        return w.Listen();
+        w.Listen();
     }
 };
 
@@ -29,17 +25,6 @@ bool connectTo(Winsock &client, int port, const char *host = "127.0.0.1")
     client.RemoteHost = QString::fromLatin1(host);
     client.RemotePort = port;
     return client.Connect();
-}
-
-// A port on which nothing listens: one that was just given out and closed.
-int closedPort()
-{
-    Winsock w;
-    w.LocalPort = 0;
-    w.Listen();
-    const int port = w.LocalPort;
-    w.Close();
-    return port;
 }
 
 } // namespace
@@ -52,18 +37,12 @@ private slots:
     void connectExchangeAndPeerClose()
     {
         Server server;
-        QVERIFY(server.listen());
-        QCOMPARE(server.w.State(), int(Winsock::sckListening));
-        QVERIFY2(server.w.LocalPort > 0, "port 0 is read back as the port in use");
-
+        QVERIFY2(server.w.State() == Winsock::sckListening && server.w.LocalPort > 0, "port 0 is read back as the port in use");
         Winsock client;
-        QSignalSpy states(&client, &Winsock::StateChanged);
         QSignalSpy connected(&client, &Winsock::ConnectEvent);
         QVERIFY(connectTo(client, server.w.LocalPort));
         QCOMPARE(client.State(), int(Winsock::sckConnecting));
-        QVERIFY(connected.wait());
-        QCOMPARE(states.size(), 2);
-        QCOMPARE(client.State(), int(Winsock::sckConnected));
+        QVERIFY(connected.wait() && client.State() == Winsock::sckConnected);
         QTRY_COMPARE(server.w.State(), int(Winsock::sckConnected));
 
         // Bytes as they are; GetData hands out everything since the last call.
@@ -75,28 +54,29 @@ private slots:
         QByteArray got;
         server.w.GetData(got);
         QCOMPARE(got, frame);
-        QVERIFY(server.w.SendData(QStringLiteral("ab")) && server.w.SendData(QString::fromUtf8("中文")));
-        QTRY_COMPARE(client.BytesReceived(), qint64(6));
-        QString text;
+        // Text goes in code page 950; a character split between blocks is kept whole.
+        QVERIFY(server.w.SendData(QByteArray("ab\xA4")));
+        QTRY_COMPARE(client.BytesReceived(), qint64(3));
+        QString text, rest;
         client.GetData(text);
-        QCOMPARE(text, QString::fromUtf8("ab中文"));
+        QVERIFY(server.w.SendData(QByteArray("\xA4")) && server.w.SendData(QString::fromUtf8("文")));
+        QTRY_COMPARE(client.BytesReceived(), qint64(3));
+        client.GetData(rest);
+        QCOMPARE(text + rest, QString::fromUtf8("ab中文"));
 
         // The server ends the connection: a close event and state 8 until Close,
         // with what came before it still readable.
         QSignalSpy closed(&client, &Winsock::CloseEvent);
-        QSignalSpy errors(&client, &Winsock::Error);
         QVERIFY(server.w.SendData(QByteArray("last")));
         server.w.Close();
-        QVERIFY(closed.wait());
-        QCOMPARE(client.State(), int(Winsock::sckClosing));
-        QCOMPARE(errors.size(), 0);
+        QVERIFY(closed.wait() && client.State() == Winsock::sckClosing);
         client.GetData(got);
         QCOMPARE(got, QByteArray("last"));
         QVERIFY2(!client.Connect(), "a closing connection must be closed first");
         client.Close();
 
-        QVERIFY(server.listen());
-        QVERIFY(connectTo(client, server.w.LocalPort, "localhost"));
+        Server second;
+        QVERIFY(connectTo(client, second.w.LocalPort, "localhost"));
         QCOMPARE(client.State(), int(Winsock::sckResolvingHost));
         QTRY_COMPARE(client.State(), int(Winsock::sckConnected));
     }
@@ -104,7 +84,6 @@ private slots:
     void requestNotAcceptedIsRefused()
     {
         Winsock listener;
-        listener.LocalPort = 0;
         QVERIFY(listener.Listen());
         qintptr seen = -1;
         connect(&listener, &Winsock::ConnectionRequest, this, [&seen](qintptr id) { seen = id; });
@@ -117,31 +96,25 @@ private slots:
         QCOMPARE(listener.State(), int(Winsock::sckListening));
     }
 
-    void refusedConnectionRaisesErrorAndCanBeRetried()
+    // The error comes while the state still tells where it struck.
+    void refusedConnectionRaisesError()
     {
         Winsock client;
         int stateDuringError = -1;
-        connect(&client, &Winsock::Error, this,
-                [&client, &stateDuringError] { stateDuringError = client.State(); });
+        connect(&client, &Winsock::Error, this, [&client, &stateDuringError] { stateDuringError = client.State(); });
         QSignalSpy errors(&client, &Winsock::Error);
-        QVERIFY(connectTo(client, closedPort()));
+        const int port = Server().w.LocalPort; // nothing listens there any more
+        QVERIFY(connectTo(client, port));
         QVERIFY(errors.wait());
         QCOMPARE(errors.at(0).at(0).toInt(), int(Winsock::sckConnectionRefused));
-        QVERIFY(!errors.at(0).at(1).toString().isEmpty());
         QCOMPARE(stateDuringError, int(Winsock::sckConnecting));
         QCOMPARE(client.State(), int(Winsock::sckError));
-
-        Server server;
-        QVERIFY(server.listen());
-        QVERIFY2(connectTo(client, server.w.LocalPort), "no Close needed after an error");
-        QTRY_COMPARE(client.State(), int(Winsock::sckConnected));
     }
 
     void operationsRefusedInTheWrongState()
     {
         Winsock w, busy, same;
         QVERIFY(!connectTo(w, 0) && !connectTo(w, 70000) && !w.SendData(QByteArray("x")));
-        busy.LocalPort = 0;
         QVERIFY(busy.Listen());
         QVERIFY2(!connectTo(busy, 1), "a listener connects only once closed");
         same.LocalPort = busy.LocalPort;
@@ -155,7 +128,6 @@ private slots:
     void bytesArrivingDuringAHandlerComeAfterIt()
     {
         Server server;
-        QVERIFY(server.listen());
         Winsock client;
         QVERIFY(connectTo(client, server.w.LocalPort));
         QTRY_COMPARE(server.w.State(), int(Winsock::sckConnected));
@@ -176,23 +148,19 @@ private slots:
     void destroyedInsideItsOwnHandlers()
     {
         Server server;
-        QVERIFY(server.listen());
-        auto *client = new Winsock;
-        QPointer<Winsock> guard(client);
-        connect(client, &Winsock::DataArrival, this, [client] { delete client; });
+        QPointer<Winsock> client = new Winsock;
+        connect(client, &Winsock::DataArrival, this, [&client] { delete client; });
         QVERIFY(connectTo(*client, server.w.LocalPort));
         QTRY_COMPARE(server.w.State(), int(Winsock::sckConnected));
         QVERIFY(server.w.SendData(QByteArray("bye")));
-        QTRY_VERIFY(guard.isNull());
+        QTRY_VERIFY(client.isNull());
 
-        auto *listener = new Winsock;
-        listener->LocalPort = 0;
+        QPointer<Winsock> listener = new Winsock;
         QVERIFY(listener->Listen());
-        QPointer<Winsock> listenerGuard(listener);
-        connect(listener, &Winsock::ConnectionRequest, this, [listener] { delete listener; });
+        connect(listener, &Winsock::ConnectionRequest, this, [&listener] { delete listener; });
         Winsock caller;
         QVERIFY(connectTo(caller, listener->LocalPort));
-        QTRY_VERIFY(listenerGuard.isNull());
+        QTRY_VERIFY(listener.isNull());
         QTRY_COMPARE(caller.State(), int(Winsock::sckClosing));
     }
 };

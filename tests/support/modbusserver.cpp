@@ -28,14 +28,16 @@ ModbusTestServer::~ModbusTestServer()
 
 bool ModbusTestServer::start()
 {
+    auto fail = [this](const std::string &why) {
+        m_error = why;
+        stop();
+        return false;
+    };
     // Port 0: the system picks a free port, read back below.
     m_ctx = modbus_new_tcp("127.0.0.1", 0);
     m_map = modbus_mapping_new(kBits, kBits, kRegisters, kRegisters);
-    if (!m_ctx || !m_map) {
-        m_error = "cannot create the libmodbus context";
-        stop();
-        return false;
-    }
+    if (!m_ctx || !m_map)
+        return fail("cannot create the libmodbus context");
     for (int i = 0; i < kRegisters; ++i) {
         m_map->tab_registers[i] = registerValue(i);
         m_map->tab_input_registers[i] = registerValue(i);
@@ -45,24 +47,15 @@ bool ModbusTestServer::start()
         m_map->tab_input_bits[i] = coilValue(i) ? 1 : 0;
     }
     m_listenFd = modbus_tcp_listen(m_ctx, 16);
-    if (m_listenFd < 0) {
-        m_error = std::string("listen: ") + modbus_strerror(errno);
-        stop();
-        return false;
-    }
+    if (m_listenFd < 0)
+        return fail(std::string("listen: ") + modbus_strerror(errno));
     sockaddr_in addr{};
     socklen_t len = sizeof addr;
-    if (getsockname(m_listenFd, reinterpret_cast<sockaddr *>(&addr), &len) != 0) {
-        m_error = std::string("getsockname: ") + std::strerror(errno);
-        stop();
-        return false;
-    }
+    if (getsockname(m_listenFd, reinterpret_cast<sockaddr *>(&addr), &len) != 0)
+        return fail(std::string("getsockname: ") + std::strerror(errno));
     m_port = ntohs(addr.sin_port);
-    if (pipe(m_wakeFds) != 0) {
-        m_error = std::string("pipe: ") + std::strerror(errno);
-        stop();
-        return false;
-    }
+    if (pipe(m_wakeFds) != 0)
+        return fail(std::string("pipe: ") + std::strerror(errno));
     m_thread = std::thread([this] { run(); });
     return true;
 }
