@@ -66,7 +66,10 @@ private slots:
         QVERIFY2(m_dialogs->shown().isEmpty(), qPrintable(m_dialogs->messages().join('\n')));
         QVERIFY(f->isVisible() && !m_warning->isModal());
         const MSComm *port = f->MSComm1;
-        QCOMPARE(QStringLiteral("COM%1 %2 %3").arg(port->CommPort()).arg(port->Settings()).arg(port->Handshaking()),
+        QCOMPARE(QStringLiteral("COM%1 %2 %3")
+                     .arg(port->CommPort())
+                     .arg(port->Settings())
+                     .arg(port->Handshaking()),
                  QStringLiteral("COM3 9600,n,8,2 2"));
         QVERIFY(Module1::Echo);
         // The panel shows the settings the port was opened with.
@@ -114,7 +117,7 @@ private slots:
             ConsoleGuard::Scope busy = m_term->BeginOperation();
             QVERIFY(busy);
             QTest::mouseClick(m_warning->cmdOK, Qt::LeftButton);
-            QVERIFY(m_warning && m_term);
+            QVERIFY(m_warning && m_term && m_term->MSComm1->PortOpen());
             QCOMPARE(m_term->StatusPanel->text(), QStringLiteral("狀態: 裝置通訊中，請稍候"));
         }
         QTimer::singleShot(100, m_warning.data(), [this] { QVERIFY(!m_warning->close()); });
