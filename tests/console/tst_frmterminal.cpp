@@ -1,4 +1,3 @@
-#include "app/twips.h"
 #include "tests/console/consoletestutil.h"
 #include "console/controls.h"
 #include "console/frmterminal.h"
@@ -7,17 +6,12 @@
 #include "tests/support/scripteddialogs.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QInputMethodEvent>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QStatusBar>
-#include <QTextDocument>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
-#include <QToolBar>
 
 // The terminal pane of the configuration window, without its load.
 class TstFrmTerminal : public QObject
@@ -27,23 +21,40 @@ class TstFrmTerminal : public QObject
 private:
     std::unique_ptr<PtyLink> m_link;
     QByteArray m_fromPort;
-    QPointer<frmTerminal> m_form;
+    QPointer<frmTerminal> m_f;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
 
-    frmTerminal *form() { return m_form.data(); }
-
+    // A fresh device line as COM1.
+    void newLink()
+    {
+        m_link = std::make_unique<PtyLink>();
+        connect(m_link.get(), &PtyLink::received, this,
+                [this](const QByteArray &b) { m_fromPort += b; });
+        qputenv("RM4630K_COM1", m_link->slavePath().toLocal8Bit());
+    }
     void openPort()
     {
-        QTest::mouseClick(form()->imgNotConnected, Qt::LeftButton);
-        QVERIFY2(form()->MSComm1->PortOpen(), qPrintable(m_dialogs->messages().join('\n')));
+        QTest::mouseClick(m_f->imgNotConnected, Qt::LeftButton);
+        QVERIFY2(m_f->MSComm1->PortOpen(), qPrintable(m_dialogs->messages().join('\n')));
+        QCOMPARE(m_f->frontPicture(), m_f->imgConnected);
     }
-
-    // The box shows exactly its text.
     bool boxMatchesText()
     {
-        QString raw = form()->txtTerm->document()->toRawText();
+        QString raw = m_f->txtTerm->document()->toRawText();
         raw.replace(QChar::ParagraphSeparator, u'\n');
-        return raw == TerminalText::toDisplay(form()->txtTerm->text());
+        return raw == TerminalText::toDisplay(m_f->txtTerm->text());
+    }
+    // Empty when the pane shows the port closed and nothing can be sent;
+    // otherwise the status panel.
+    QString notShownClosed()
+    {
+        const bool closed = m_f->frontPicture() == m_f->imgNotConnected
+                            && m_f->SettingsPanel->text() == QStringLiteral("設定: ")
+                            && m_f->ConnectTimePanel->text().isEmpty() && !m_f->Timer1->isActive()
+                            && !m_f->TransmitTextFile->isEnabled() && !m_f->HangUpPhone->isEnabled()
+                            && m_f->DialPhoneNumber->isEnabled() && !m_f->Send(QStringLiteral("Q"));
+        const QString status = m_f->StatusPanel->text();
+        return closed && status == QStringLiteral("狀態: 通訊埠未開啟") ? QString() : status;
     }
 
 private slots:
@@ -51,271 +62,167 @@ private slots:
     {
         resetProgramState();
         m_dialogs = std::make_unique<ScriptedDialogs>();
-        m_link = std::make_unique<PtyLink>();
         m_fromPort.clear();
-        connect(m_link.get(), &PtyLink::received, this,
-                [this](const QByteArray &b) { m_fromPort += b; });
-        qputenv("RM4630K_COM1", m_link->slavePath().toLocal8Bit());
-        m_form = new frmTerminal;
-        m_form->show();
+        newLink();
+        m_f = new frmTerminal;
+        m_f->show();
     }
     void cleanup()
     {
-        delete m_form.data();
+        delete m_f.data();
         m_link.reset();
         m_dialogs.reset();
     }
 
-    // Later handlers and tests find the controls by name and key.
+    // Later handlers and tests find the toolbar buttons and panels by key;
+    // the pane shows whole at the wide width only.
     void controlsAndLayout()
     {
-        frmTerminal *f = form();
-        auto at = [f](const char *name) {
-            QWidget *w = f->findChild<QWidget *>(QString::fromLatin1(name));
-            return w ? w->geometry() : QRect();
-        };
-        QCOMPARE(at("txtTerm"), twipsRect(6000, 120, 5415, 4410));
-        QCOMPARE(at("txtGateway(3)"), twipsRect(4920, 1680, 375, 270));
-        QCOMPARE(at("imgModBus(7)"), twipsRect(3960, 2520 + 240 * 7, 135, 135));
-        for (const char *holder : {"lblAllBaudrate", "lblDataformat(7)", "lblGatewaystatus", "imgRed"})
-            QVERIFY2(at(holder).top() >= twips(5040), holder);
-        // The terminal pane shows whole at the wide width, not at the narrow one.
-        f->setFormWidthTwips(frmTerminal::kWideWidth);
-        QVERIFY(f->txtTerm->mapTo(f, QPoint(f->txtTerm->width(), 0)).x() <= f->width());
-        f->setFormWidthTwips(frmTerminal::kNarrowWidth);
-        QCOMPARE(f->width(), twips(6090));
-        QVERIFY(f->txtTerm->mapTo(f, QPoint(0, 0)).x() < f->width());
-
-        QStringList keys;
-        for (QAction *a : f->tbrToolBar->actions()) {
-            if (!a->objectName().isEmpty() && !a->icon().isNull())
-                keys << a->objectName();
+        for (const char *key : {"OpenLogFile", "CloseLogFile", "DialPhoneNumber", "HangUpPhone",
+                                "Properties", "TransmitTextFile"}) {
+            auto *button = m_f->findChild<QAction *>(QString::fromLatin1(key));
+            QVERIFY2(button && !button->icon().isNull(), key);
         }
-        QCOMPARE(keys, (QStringList{"OpenLogFile", "CloseLogFile", "DialPhoneNumber",
-                                    "HangUpPhone", "Properties", "TransmitTextFile"}));
         for (const char *key : {"Status", "Settings", "ConnectTime"})
-            QVERIFY(f->sbrStatus->findChild<QLabel *>(QString::fromLatin1(key)));
-        QCOMPARE(f->imgRed->pixmap().size(), QSize(22, 22));
+            QVERIFY2(m_f->findChild<QLabel *>(QString::fromLatin1(key)), key);
+        QVERIFY(!m_f->imgRed->pixmap().isNull() && !m_f->imgGray->pixmap().isNull());
+        const int paneRight = m_f->txtTerm->mapTo(m_f, QPoint(m_f->txtTerm->width(), 0)).x();
+        m_f->setFormWidthTwips(frmTerminal::kWideWidth);
+        QVERIFY(paneRight <= m_f->width());
+        m_f->setFormWidthTwips(frmTerminal::kNarrowWidth);
+        QVERIFY(paneRight > m_f->width());
     }
 
-    void portToggleShowsTheState()
+    // The pictures open and close the port; a device that vanishes and a
+    // port that cannot be opened are said once, and the pane shows the port
+    // closed until the picture opens it again.
+    void portStateFollowsThePort()
     {
-        frmTerminal *f = form();
-        QCOMPARE(f->frontPicture(), f->imgNotConnected);
-        QVERIFY(!f->TransmitTextFile->isEnabled() && !f->HangUpPhone->isEnabled());
+        QCOMPARE(m_f->frontPicture(), m_f->imgNotConnected);
+        QVERIFY(!m_f->TransmitTextFile->isEnabled() && !m_f->HangUpPhone->isEnabled());
+        openPort();
+        QCOMPARE(m_f->SettingsPanel->text(), QStringLiteral("設定: 57600,n,8,1"));
+        QVERIFY(m_f->TransmitTextFile->isEnabled() && m_f->HangUpPhone->isEnabled());
+        const QRegularExpression seconds(QStringLiteral("^00:00:0[1-9] $"));
+        QTRY_VERIFY(seconds.match(m_f->ConnectTimePanel->text()).hasMatch());
+        QTest::mouseClick(m_f->imgConnected, Qt::LeftButton);
+        QVERIFY2(notShownClosed().isEmpty(), qPrintable(notShownClosed()));
 
         openPort();
-        QCOMPARE(f->frontPicture(), f->imgConnected);
-        QCOMPARE(f->SettingsPanel->text(), QStringLiteral("設定: 57600,n,8,1"));
-        QVERIFY(f->TransmitTextFile->isEnabled() && f->HangUpPhone->isEnabled());
-        const QRegularExpression seconds(QStringLiteral("^00:00:0[1-9] $"));
-        QTRY_VERIFY(seconds.match(f->ConnectTimePanel->text()).hasMatch());
-
-        QTest::mouseClick(f->imgConnected, Qt::LeftButton);
-        QVERIFY(!f->MSComm1->PortOpen());
-        QCOMPARE(f->frontPicture(), f->imgNotConnected);
-        QCOMPARE(f->SettingsPanel->text(), QStringLiteral("設定: "));
-        QCOMPARE(f->ConnectTimePanel->text(), QString());
-        QVERIFY(!f->Timer1->isActive());
-        QVERIFY(!f->TransmitTextFile->isEnabled() && f->DialPhoneNumber->isEnabled());
-
-        // A port that cannot be opened says why and stays shown closed.
-        qputenv("RM4630K_COM1", "/dev/rm4630k-missing");
-        QTest::mouseClick(f->imgNotConnected, Qt::LeftButton);
+        m_link->close();
+        QTRY_COMPARE(m_dialogs->shown().size(), 1);
+        QVERIFY(m_dialogs->shown().first().text.contains(QStringLiteral("no longer available")));
+        for (int i = 0; i < 50; ++i)
+            QCoreApplication::processEvents();
         QCOMPARE(m_dialogs->shown().size(), 1);
-        QCOMPARE(m_dialogs->shown().first().icon, QMessageBox::Warning);
-        QVERIFY(m_dialogs->shown().first().text.contains(QStringLiteral("/dev/rm4630k-missing")));
-        QCOMPARE(f->frontPicture(), f->imgNotConnected);
+        QVERIFY2(notShownClosed().isEmpty(), qPrintable(notShownClosed()));
+
+        qputenv("RM4630K_COM1", "/dev/rm4630k-missing");
+        QTest::mouseClick(m_f->imgNotConnected, Qt::LeftButton);
+        QCOMPARE(m_dialogs->shown().size(), 2);
+        QVERIFY(m_dialogs->shown().last().text.contains(QStringLiteral("/dev/rm4630k-missing")));
+        QVERIFY2(notShownClosed().isEmpty(), qPrintable(notShownClosed()));
+
+        newLink();
+        openPort();
+        QVERIFY(m_f->Send(QStringLiteral("hi")));
+        QTRY_COMPARE(m_fromPort, QByteArray("hi"));
     }
 
+    // A double-byte character split between arrivals, a backspace in an
+    // arrival of its own, and far more than the cap: the box keeps the
+    // newest text, bounded by the input buffer, and shows what it holds.
     void receivedTextFollowsTheDisplayRules()
     {
-        frmTerminal *f = form();
-        QString logged;
-        f->setLogSink([&logged](const QString &s) { logged += s; });
         openPort();
         m_link->write("AB\r\nCD\n\rEF" + QByteArray::fromHex("a4"));
-        QTRY_VERIFY(f->txtTerm->text().endsWith(QStringLiteral("EF")));
+        QTRY_VERIFY(m_f->txtTerm->text().endsWith(QStringLiteral("EF")));
         m_link->write(QByteArray::fromHex("a4") + "X");
-        QTRY_VERIFY(f->txtTerm->text().endsWith(u'X'));
+        QTRY_VERIFY(m_f->txtTerm->text().endsWith(u'X'));
         m_link->write("\b\bY");
-        QTRY_VERIFY(f->txtTerm->text().endsWith(u'Y'));
-        QCOMPARE(f->txtTerm->text(), QStringLiteral("AB\r\nCD\r\nEF中Y"));
-        QTRY_COMPARE(f->txtTerm->toPlainText(), QStringLiteral("AB\nCD\nEF中Y"));
-        // The log receives what was put in: the split character whole, and
-        // the "X" that the backspaces took stays there.
-        QCOMPARE(logged, QStringLiteral("AB\r\nCD\r\nEF中XY"));
-        QCOMPARE(f->txtTerm->textCursor().position(), f->txtTerm->document()->characterCount() - 1);
-        QVERIFY(boxMatchesText());
+        QTRY_COMPARE(m_f->txtTerm->toPlainText(), QStringLiteral("AB\nCD\nEF中Y"));
+        QCOMPARE(m_f->txtTerm->text(), QStringLiteral("AB\r\nCD\r\nEF中Y"));
+        QCOMPARE(m_f->txtTerm->textCursor().position(),
+                 m_f->txtTerm->document()->characterCount() - 1);
 
-        // Far more than the cap: the box keeps the newest text only.
         QByteArray lots;
         for (int i = 0; i < 800; ++i)
             lots += QByteArray::number(i).rightJustified(38, '.') + "\r\n";
-        lots += "end";
-        m_link->write(lots);
-        QTRY_VERIFY(f->txtTerm->text().endsWith(QStringLiteral("end")));
-        // Bounded: arrivals come in pieces of at most the input buffer.
-        QVERIFY(f->txtTerm->length() <= TerminalText::kCapChars + MSComm::kInBufferSize);
-        QVERIFY(f->txtTerm->text().contains(QStringLiteral("799\r\nend")));
+        m_link->write(lots + "end");
+        QTRY_VERIFY(m_f->txtTerm->text().endsWith(QStringLiteral("799\r\nend")));
+        QVERIFY(m_f->txtTerm->length() <= TerminalText::kCapChars + MSComm::kInBufferSize);
         QTRY_VERIFY(boxMatchesText());
-        QVERIFY(logged.endsWith(QStringLiteral("799\r\nend")));
-        QCOMPARE(logged.size(), 13 + 800 * 40 + 3);
     }
 
     void keysGoToThePort()
     {
-        frmTerminal *f = form();
+        TerminalBox *box = m_f->txtTerm;
         // Closed port: the box is an ordinary text box.
-        QTest::keyClicks(f->txtTerm, QStringLiteral("ab"));
-        QCOMPARE(f->txtTerm->text(), QStringLiteral("ab"));
-        QTest::keyClick(f->txtTerm, Qt::Key_Return);
-        QCOMPARE(f->txtTerm->text(), QStringLiteral("ab\r\n"));
-        f->txtTerm->setText(QString());
-
+        QTest::keyClicks(box, QStringLiteral("ab"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(box->text(), QStringLiteral("ab\r\n"));
+        box->setText(QString());
+        // Without echo only the device's echo would show a key; with echo it
+        // shows as well; a character composed by an input method goes out too.
         openPort();
-        // Without echo only the device's echo would show a key.
-        QTest::keyClicks(f->txtTerm, QStringLiteral("dir"));
-        QTest::keyClick(f->txtTerm, Qt::Key_Return);
-        QTRY_COMPARE(m_fromPort, QByteArray("dir\r"));
-        QCOMPARE(f->txtTerm->text(), QString());
-
-        // With echo the key shows as well; the caret stays where the user put it.
+        QTest::keyClick(box, Qt::Key_D);
+        QTest::keyClick(box, Qt::Key_Return);
         Module1::Echo = true;
-        QTest::keyClick(f->txtTerm, Qt::Key_X);
-        QTest::keyClick(f->txtTerm, Qt::Key_Return);
-        QTRY_COMPARE(m_fromPort, QByteArray("dir\rx\r"));
-        QCOMPARE(f->txtTerm->text(), QStringLiteral("x\r\n"));
-
-        // Characters composed by an input method go out the same way.
-        Module1::Echo = false;
+        QTest::keyClick(box, Qt::Key_X);
         QInputMethodEvent chinese;
         chinese.setCommitString(QStringLiteral("中"));
-        QCoreApplication::sendEvent(f->txtTerm, &chinese);
-        QTRY_VERIFY(m_fromPort.endsWith(QByteArray::fromHex("a4a4")));
-        QCOMPARE(f->txtTerm->text(), QStringLiteral("x\r\n"));
+        QCoreApplication::sendEvent(box, &chinese);
+        QTRY_COMPARE(m_fromPort, "d\rx" + QByteArray::fromHex("a4a4"));
+        QCOMPARE(box->text(), QStringLiteral("x中"));
     }
 
-    void lineEventShowsForAWhile()
+    void lineEvents_data()
     {
-        frmTerminal *f = form();
-        openPort();
-        f->MSComm1->raiseEvent(MSComm::comEvCTS);
-        QCOMPARE(f->StatusPanel->text(), QStringLiteral("狀態: 偵測到 CTS 變更"));
-        QVERIFY(f->Timer2->isActive());
-        QTRY_COMPARE(f->StatusPanel->text(), QStringLiteral("狀態: "));
-        QVERIFY(!f->Timer2->isActive());
-        m_link->write("more");
-        QTRY_COMPARE(f->txtTerm->text(), QStringLiteral("more"));
-        QCOMPARE(f->StatusPanel->text(), QStringLiteral("狀態: "));
-        QVERIFY(m_dialogs->shown().isEmpty());
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("answer"); // to the error box; none for an event
+        QTest::newRow("CTS: status only") << int(MSComm::comEvCTS) << 0;
+        QTest::newRow("framing, OK") << int(MSComm::comEventFrame) << int(QMessageBox::Ok);
+        QTest::newRow("framing, Cancel") << int(MSComm::comEventFrame) << int(QMessageBox::Cancel);
     }
-
-    void lineErrorAsksWhetherToGoOn_data()
+    void lineEvents()
     {
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("staysOpen");
-        QTest::newRow("OK ignores it") << int(QMessageBox::Ok) << true;
-        QTest::newRow("Cancel closes the port") << int(QMessageBox::Cancel) << false;
-    }
-    void lineErrorAsksWhetherToGoOn()
-    {
+        QFETCH(int, code);
         QFETCH(int, answer);
-        QFETCH(bool, staysOpen);
-        frmTerminal *f = form();
         openPort();
-        m_dialogs->answerMessage(QMessageBox::StandardButton(answer));
-        f->MSComm1->raiseEvent(MSComm::comEventFrame);
-        QCOMPARE(m_dialogs->shown().size(), 1);
-        const ScriptedDialogs::Shown box = m_dialogs->shown().first();
-        QCOMPARE(box.text, QStringLiteral("訊框(framing)錯誤"));
-        QCOMPARE(box.title, TerminalLogic::kErrorBoxTitle);
-        QCOMPARE(box.buttons, QMessageBox::Ok | QMessageBox::Cancel);
-        QCOMPARE(f->StatusPanel->text(), QStringLiteral("狀態: 訊框(framing)錯誤"));
-        QCOMPARE(f->MSComm1->PortOpen(), staysOpen);
-        // Closing here changes nothing else on the pane.
-        QCOMPARE(f->frontPicture(), f->imgConnected);
-        QVERIFY(f->Timer2->isActive());
-        f->MSComm1->raiseEvent(1005);
-        QCOMPARE(m_dialogs->shown().last().text, QStringLiteral("無法辨識的錯誤或事件"));
-    }
-
-    void vanishingDeviceLeavesTheWindowUsable()
-    {
-        frmTerminal *f = form();
-        openPort();
-        m_link->close();
-        QTRY_COMPARE(m_dialogs->shown().size(), 1);
-        const ScriptedDialogs::Shown box = m_dialogs->shown().first();
-        QCOMPARE(box.icon, QMessageBox::Warning);
-        QVERIFY2(box.text.contains(QStringLiteral("no longer available")), qPrintable(box.text));
-        for (int i = 0; i < 50; ++i)
-            QCoreApplication::processEvents();
-        QCOMPARE(m_dialogs->shown().size(), 1);
-        QCOMPARE(f->frontPicture(), f->imgNotConnected);
-        QCOMPARE(f->SettingsPanel->text(), QStringLiteral("設定: "));
-        QVERIFY(!f->Timer1->isActive());
-        QVERIFY(!f->Send(QStringLiteral("Q")));
-
-        // The device comes back on another line: the picture opens it.
-        m_link = std::make_unique<PtyLink>();
-        connect(m_link.get(), &PtyLink::received, this,
-                [this](const QByteArray &b) { m_fromPort += b; });
-        qputenv("RM4630K_COM1", m_link->slavePath().toLocal8Bit());
-        openPort();
-        QVERIFY(f->Send(QStringLiteral("hi")));
-        QTRY_COMPARE(m_fromPort, QByteArray("hi"));
-    }
-
-    void oneExchangeAtATime()
-    {
-        frmTerminal *f = form();
-        openPort();
-        ConsoleGuard::Scope first = f->BeginOperation();
-        QVERIFY(first);
-        QVERIFY(f->isOperationRunning());
-        ConsoleGuard::Scope second = f->BeginOperation();
-        QVERIFY(!second);
-        QCOMPARE(f->StatusPanel->text(), QStringLiteral("狀態: 裝置通訊中，請稍候"));
-
-        // A close request waits for the exchange and is carried out after it.
-        QVERIFY(!f->close());
-        QVERIFY(f->isVisible());
-        QVERIFY(f->Wait(10));
-        QVERIFY(m_form);
-        first.release();
-        QTRY_VERIFY(m_form.isNull());
+        if (answer)
+            m_dialogs->answerMessage(QMessageBox::StandardButton(answer));
+        m_f->MSComm1->raiseEvent(code);
+        const QString text = TerminalLogic::commEventText(code).text;
+        QCOMPARE(m_f->StatusPanel->text(), TerminalLogic::kStatusPrefix + text);
+        QCOMPARE(m_dialogs->messages(), answer ? QStringList{text} : QStringList{});
+        if (answer)
+            QCOMPARE(m_dialogs->shown().first().buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        // Cancel closes the port, and only that; the status clears later.
+        QCOMPARE(m_f->MSComm1->PortOpen(), answer != QMessageBox::Cancel);
+        QCOMPARE(m_f->frontPicture(), m_f->imgConnected);
+        QTRY_COMPARE(m_f->StatusPanel->text(), TerminalLogic::kStatusPrefix);
     }
 
     // What the box shows catches up with its text, whichever way the
-    // arrivals fall between two refreshes.
+    // arrivals fall between two refreshes; a key typed before it caught up
+    // edits the up-to-date text.
     void boxShowsItsText()
     {
-        TerminalBox *box = form()->txtTerm;
+        TerminalBox *box = m_f->txtTerm;
         QRandomGenerator rng(950);
         const QString alphabet = QStringLiteral("xy\r\n\b中");
         for (int round = 0; round < 300; ++round) {
             QString data;
-            const int len = static_cast<int>(rng.bounded(1, 300));
-            for (int i = 0; i < len; ++i)
-                data += alphabet.at(static_cast<int>(rng.bounded(alphabet.size())));
+            for (int i = 0, n = int(rng.bounded(1, 300)); i < n; ++i)
+                data += alphabet.at(int(rng.bounded(alphabet.size())));
             if (round % 40 == 0)
-                data += QString(static_cast<qsizetype>(rng.bounded(2000, 9000)), u'z');
-            form()->ShowData(box, data);
+                data += QString(qsizetype(rng.bounded(2000, 9000)), u'z');
+            m_f->ShowData(box, data);
             if (rng.bounded(3) == 0) {
                 box->refresh();
                 QVERIFY(boxMatchesText());
             }
         }
-        box->refresh();
-        QVERIFY(boxMatchesText());
-        QCOMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
-    }
-
-    // A key typed before the box has caught up edits the up-to-date text.
-    void typingBeforeTheBoxCaughtUp()
-    {
-        TerminalBox *box = form()->txtTerm;
         box->setText(QStringLiteral("A:\\>"));
         box->moveCaretToEnd();
         box->showData(QStringLiteral("\r\nB:\\>"));
@@ -325,17 +232,6 @@ private slots:
         box->showData(QStringLiteral("\bY"));
         QTest::keyClick(box, Qt::Key_Backspace);
         QCOMPARE(box->text(), QStringLiteral("A:\\>\r\nB:\\>"));
-    }
-
-    void closedPortIsNeverWritten()
-    {
-        frmTerminal *f = form();
-        QVERIFY(!f->Send(QStringLiteral("NVCONF\r")));
-        QCOMPARE(f->StatusPanel->text(), QStringLiteral("狀態: 通訊埠未開啟"));
-        QTest::keyClicks(f->txtTerm, QStringLiteral("q"));
-        openPort();
-        QVERIFY(f->Send(QStringLiteral("!")));
-        QTRY_COMPARE(m_fromPort, QByteArray("!"));
     }
 };
 

@@ -91,8 +91,6 @@ void PtyLink::writeMaster()
         m_out.remove(0, m_outPos);
         m_outPos = 0;
     }
-    if (m_out.isEmpty())
-        emit drained();
 }
 
 void PtyLink::readMaster()

@@ -24,7 +24,6 @@ public:
     int slaveFd() const { return m_slave; }
 
     void write(const QByteArray &bytes);
-    qint64 bytesToWrite() const { return m_out.size() - m_outPos; }
 
     // Closes both ends: for whoever has the slave open, the device is gone.
     void close();
@@ -34,8 +33,6 @@ public:
 
 signals:
     void received(const QByteArray &bytes);
-    // Everything queued has been written.
-    void drained();
 
 private:
     void readMaster();

@@ -1,5 +1,6 @@
 #include "tests/support/simulateddevice.h"
 
+#include <QStringList>
 #include <QtGlobal>
 
 namespace {
@@ -56,17 +57,10 @@ void SimulatedDevice::attachAs(int comPort)
     qputenv(QByteArray("RM4630K_COM") + QByteArray::number(comPort), slavePath().toLocal8Bit());
 }
 
-void SimulatedDevice::setChunking(int bytes, int gapMs)
-{
-    m_chunkBytes = bytes;
-    m_chunkGapMs = gapMs;
-}
-
 void SimulatedDevice::clearRecord()
 {
     m_received.clear();
     m_arrivals.clear();
-    m_actions.clear();
 }
 
 QByteArray SimulatedDevice::menuScreen(const Settings &s)
@@ -103,27 +97,13 @@ void SimulatedDevice::send(const QByteArray &bytes)
 void SimulatedDevice::pump()
 {
     while (!m_pending.isEmpty()) {
-        Pending &next = m_pending.first();
-        const qint64 now = m_clock.elapsed();
-        if (next.readyAt > now) {
-            m_pumpTimer.start(static_cast<int>(next.readyAt - now));
+        const qint64 wait = m_pending.first().readyAt - m_clock.elapsed();
+        if (wait > 0) {
+            m_pumpTimer.start(static_cast<int>(wait));
             return;
         }
-        if (m_chunkBytes <= 0 || next.bytes.size() <= m_chunkBytes) {
-            m_link.write(next.bytes);
-            m_pending.removeFirst();
-            continue;
-        }
-        m_link.write(next.bytes.left(m_chunkBytes));
-        next.bytes.remove(0, m_chunkBytes);
-        next.readyAt = now + m_chunkGapMs;
+        m_link.write(m_pending.takeFirst().bytes);
     }
-}
-
-void SimulatedDevice::echo(const QByteArray &bytes)
-{
-    if (m_echo)
-        send(bytes);
 }
 
 void SimulatedDevice::onReceived(const QByteArray &bytes)
@@ -137,30 +117,16 @@ void SimulatedDevice::onReceived(const QByteArray &bytes)
 
 void SimulatedDevice::handle(char c)
 {
-    switch (m_mode) {
-    case Mode::Rebooting:
-        return;
-    case Mode::Menu:
+    if (m_mode == Mode::Menu) {
         menuKey(c);
         return;
-    case Mode::Prompt:
-    case Mode::MenuPort:
-    case Mode::MenuValue:
-        break;
     }
     // A line being typed.
     if (c == '\n')
         return;
-    if (c == '\b') {
-        if (!m_line.isEmpty()) {
-            m_line.chop(1);
-            echo(QByteArrayLiteral("\b \b"));
-        }
-        return;
-    }
     if (c != '\r') {
         m_line += QLatin1Char(c);
-        echo(QByteArray(1, c));
+        send(QByteArray(1, c));
         return;
     }
     const QString line = m_line;
@@ -170,16 +136,11 @@ void SimulatedDevice::handle(char c)
         return;
     }
     m_skipCr = false;
-    echo(QByteArrayLiteral("\r\n"));
+    send(QByteArrayLiteral("\r\n"));
     if (m_mode == Mode::Prompt) {
         execute(line);
     } else if (m_mode == Mode::MenuPort) {
-        bool ok = false;
-        m_port = line.trimmed().toInt(&ok);
-        if (!ok || m_port < 1 || m_port > 8) {
-            showScreen(QByteArrayLiteral("Invalid port number\r\n"));
-            return;
-        }
+        m_port = line.trimmed().toInt();
         m_mode = Mode::MenuValue;
         send(QByteArrayLiteral("New value: "));
     } else {
@@ -194,7 +155,6 @@ void SimulatedDevice::execute(const QString &line)
         send(kPrompt);
         return;
     }
-    m_actions << command;
     if (command == QLatin1String("NVCONF") || command == QLatin1String("NVCONF.EXE")) {
         showScreen();
     } else if (command == QLatin1String("DIR")) {
@@ -206,13 +166,8 @@ void SimulatedDevice::execute(const QString &line)
                                "        3 file(s)      69696 bytes\r\n")
              + kPromptLine);
     } else if (command == QLatin1String("RESET")) {
-        m_mode = Mode::Rebooting;
-        QTimer::singleShot(kRebootMs, this, [this] {
-            m_mode = Mode::Prompt;
-            m_line.clear();
-            send(QByteArrayLiteral("\r\n4630K ROM-DOS\r\nInit* tied to GND: console mode\r\n")
-                 + kPromptLine);
-        });
+        send(QByteArrayLiteral("\r\n4630K ROM-DOS\r\nInit* tied to GND: console mode\r\n")
+             + kPromptLine);
     } else {
         send(QByteArrayLiteral("Bad command or file name") + kPromptLine);
     }
@@ -220,103 +175,65 @@ void SimulatedDevice::execute(const QString &line)
 
 void SimulatedDevice::menuKey(char c)
 {
+    // CR, LF and unknown keys do nothing in the menu; known ones echo.
     const char letter = static_cast<char>(QChar::toUpper(static_cast<char32_t>(c)));
+    if (!QByteArray("INGBDPSUFQ").contains(letter) || (letter == 'U' && !m_settings.isModbus()))
+        return;
+    send(QByteArray(1, letter));
+    m_letter = letter;
     switch (letter) {
     case 'I':
     case 'N':
     case 'G':
-        echo(QByteArray(1, letter));
-        m_letter = letter;
         m_mode = Mode::MenuValue;
         send(letter == 'I'   ? QByteArrayLiteral("\r\nNew IP address: ")
              : letter == 'N' ? QByteArrayLiteral("\r\nNew netmask: ")
                              : QByteArrayLiteral("\r\nNew gateway: "));
         return;
-    case 'B':
-    case 'D':
-    case 'P':
-    case 'S':
-        echo(QByteArray(1, letter));
-        m_letter = letter;
-        m_mode = Mode::MenuPort;
-        send(QByteArrayLiteral("\r\nPort number (1-8): "));
-        return;
     case 'U':
-        if (!m_settings.isModbus())
-            return;
-        echo(QByteArray(1, letter));
-        m_letter = letter;
         m_mode = Mode::MenuValue;
         m_skipCr = true;
         send(QByteArrayLiteral("\r\nModbus function of the ports: "));
         return;
     case 'F':
-        echo(QByteArray(1, letter));
         m_settings = Settings{.model = m_settings.model};
-        m_actions << QStringLiteral("menu F");
         showScreen(QByteArrayLiteral("\r\nFactory default settings restored.\r\n"));
         return;
     case 'Q':
-        echo(QByteArray(1, letter));
-        m_actions << QStringLiteral("menu Q");
         m_mode = Mode::Prompt;
         send(kPromptLine);
         return;
-    default:
-        return; // CR, LF and unknown keys do nothing in the menu
+    default: // B, D, P, S: per port
+        m_mode = Mode::MenuPort;
+        send(QByteArrayLiteral("\r\nPort number (1-8): "));
+        return;
     }
 }
 
 void SimulatedDevice::applyValue(const QString &value)
 {
     const QString v = value.trimmed();
-    const size_t port = static_cast<size_t>(qBound(1, m_port, 8) - 1);
-    const bool narrow = m_port == 1 || m_port == 2; // ports 1 and 2 take fewer values
-    bool ok = false;
-    switch (m_letter) {
-    case 'I':
-        ok = parseAddress(v, m_settings.ip);
-        break;
-    case 'N':
-        ok = parseAddress(v, m_settings.mask);
-        break;
-    case 'G':
-        ok = parseAddress(v, m_settings.gateway);
-        break;
-    case 'B':
-        ok = QStringList{"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}
-                 .contains(v);
-        if (ok)
-            m_settings.baudrates[port] = v;
-        break;
-    case 'D':
-        ok = narrow ? QStringList{"7", "8"}.contains(v) : QStringList{"5", "6", "7", "8"}.contains(v);
-        if (ok)
-            m_settings.databits[port] = v;
-        break;
-    case 'P':
-        ok = QStringList{"0", "1", "2"}.contains(v);
-        if (ok)
-            m_settings.parities[port] = v;
-        break;
-    case 'S':
-        ok = narrow ? v == QLatin1String("1") : QStringList{"1", "2"}.contains(v);
-        if (ok)
-            m_settings.stopbits[port] = v;
-        break;
-    case 'U': {
+    Settings &s = m_settings;
+    std::array<int, 4> *address = m_letter == 'I'   ? &s.ip
+                                  : m_letter == 'N' ? &s.mask
+                                  : m_letter == 'G' ? &s.gateway
+                                                    : nullptr;
+    std::array<QString, 8> *perPort = m_letter == 'B'   ? &s.baudrates
+                                      : m_letter == 'D' ? &s.databits
+                                      : m_letter == 'P' ? &s.parities
+                                      : m_letter == 'S' ? &s.stopbits
+                                                        : nullptr;
+    bool ok = !v.isEmpty();
+    if (address) {
+        ok = parseAddress(v, *address);
+    } else if (perPort) {
+        (*perPort)[static_cast<size_t>(qBound(1, m_port, 8) - 1)] = v;
+    } else if (m_letter == 'U') {
         const int mask = v.toInt(&ok);
         ok = ok && mask >= 0 && mask <= 255;
         if (ok)
-            m_settings.modbusMask = mask;
-        break;
+            s.modbusMask = mask;
     }
-    default:
-        break;
-    }
-    const bool perPort = m_letter == 'B' || m_letter == 'D' || m_letter == 'P' || m_letter == 'S';
-    m_actions << (perPort ? QStringLiteral("menu %1 %2 %3").arg(QLatin1Char(m_letter)).arg(m_port).arg(v)
-                          : QStringLiteral("menu %1 %2").arg(QLatin1Char(m_letter)).arg(v));
     showScreen(ok ? QByteArray() : QByteArrayLiteral("Invalid value\r\n"));
 }
 

@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
-#include <QStringList>
 #include <QTimer>
 
 #include <array>
@@ -15,7 +14,7 @@
 // The 4630K's serial console for tests: a DOS prompt "A:\>" on a
 // pseudo-terminal, with the NVCONF menu, DIR and RESET. Point a PC COM port at
 // it with attachAs(n). It records every byte it receives, in order and with
-// the time of each arrival, and can be made silent, slow, chunked or damaged.
+// the time of each arrival, and can be made silent, slow or damaged.
 class SimulatedDevice : public QObject
 {
     Q_OBJECT
@@ -24,34 +23,30 @@ public:
     // What the menu shows and changes.
     struct Settings
     {
+        // The same value on all eight ports, port 1 aside when first is given.
+        static std::array<QString, 8> eight(const char *value, const char *first = nullptr)
+        {
+            std::array<QString, 8> a;
+            a.fill(QString::fromLatin1(value));
+            if (first)
+                a[0] = QString::fromLatin1(first);
+            return a;
+        }
+
         std::array<int, 4> ip{192, 9, 40, 100};
         std::array<int, 4> mask{255, 255, 255, 0};
         std::array<int, 4> gateway{192, 9, 40, 170};
         QString model = QStringLiteral("4630M4"); // six characters as shown
-        std::array<QString, 8> baudrates{QStringLiteral("57600"), QStringLiteral("9600"),
-                                         QStringLiteral("9600"),  QStringLiteral("9600"),
-                                         QStringLiteral("9600"),  QStringLiteral("9600"),
-                                         QStringLiteral("9600"),  QStringLiteral("9600")};
-        std::array<QString, 8> databits{QStringLiteral("8"), QStringLiteral("8"),
-                                        QStringLiteral("8"), QStringLiteral("8"),
-                                        QStringLiteral("8"), QStringLiteral("8"),
-                                        QStringLiteral("8"), QStringLiteral("8")};
-        std::array<QString, 8> parities{QStringLiteral("0"), QStringLiteral("0"),
-                                        QStringLiteral("0"), QStringLiteral("0"),
-                                        QStringLiteral("0"), QStringLiteral("0"),
-                                        QStringLiteral("0"), QStringLiteral("0")};
-        std::array<QString, 8> stopbits{QStringLiteral("1"), QStringLiteral("1"),
-                                        QStringLiteral("1"), QStringLiteral("1"),
-                                        QStringLiteral("1"), QStringLiteral("1"),
-                                        QStringLiteral("1"), QStringLiteral("1")};
+        std::array<QString, 8> baudrates = eight("9600", "57600");
+        std::array<QString, 8> databits = eight("8");
+        std::array<QString, 8> parities = eight("0");
+        std::array<QString, 8> stopbits = eight("1");
         int modbusMask = 0xFF;
 
         bool isModbus() const { return model.size() >= 2 && model.at(model.size() - 2) == u'M'; }
     };
 
-    enum class Mode { Prompt, Menu, MenuPort, MenuValue, Rebooting };
-
-    static constexpr int kRebootMs = 300;
+    enum class Mode { Prompt, Menu, MenuPort, MenuValue };
 
     explicit SimulatedDevice(QObject *parent = nullptr);
 
@@ -68,15 +63,11 @@ public:
     void setSilent(bool silent) { m_silent = silent; }
     // Every answer starts this long after what caused it.
     void setReplyDelay(int ms) { m_replyDelayMs = ms; }
-    // Answers go out in pieces of at most bytes, gapMs apart.
-    void setChunking(int bytes, int gapMs);
     // Changes the menu screen before it is sent (a damaged screen).
     void setScreenFilter(std::function<QByteArray(const QByteArray &)> filter)
     {
         m_screenFilter = std::move(filter);
     }
-    // Echo of typed characters (on by default, like a console).
-    void setEcho(bool on) { m_echo = on; }
     // Takes nothing in while held: what the PC sends piles up in its port.
     void setHoldingOff(bool on) { m_link.setReading(!on); }
 
@@ -91,11 +82,9 @@ public:
         QByteArray bytes;
     };
     QList<Arrival> arrivals() const { return m_arrivals; }
-    // What the device did: "NVCONF", "DIR", "RESET", "menu I 192.168.1.11", ...
-    QStringList actions() const { return m_actions; }
     void clearRecord();
 
-    // Sends bytes as the device, after the reply delay and in chunks.
+    // Sends bytes as the device, after the reply delay.
     void send(const QByteArray &bytes);
     // The device goes away: the pseudo-terminal closes.
     void vanish() { m_link.close(); }
@@ -110,7 +99,6 @@ private:
     void menuKey(char c);
     void applyValue(const QString &value);
     void showScreen(const QByteArray &before = QByteArray());
-    void echo(const QByteArray &bytes);
     void pump();
 
     PtyLink m_link;
@@ -122,10 +110,7 @@ private:
     bool m_skipCr = false; // "U" comes with a CR of its own
 
     bool m_silent = false;
-    bool m_echo = true;
     int m_replyDelayMs = 0;
-    int m_chunkBytes = 0;
-    int m_chunkGapMs = 0;
     std::function<QByteArray(const QByteArray &)> m_screenFilter;
 
     struct Pending
@@ -139,5 +124,4 @@ private:
 
     QByteArray m_received;
     QList<Arrival> m_arrivals;
-    QStringList m_actions;
 };
