@@ -195,7 +195,7 @@ private slots:
         QTest::addColumn<QByteArray>("letter"); // none: refused
         QTest::addColumn<QStringList>("octets");
         QTest::newRow("mask as typed") << "Mask" << QByteArray("N")
-                                       << QStringList{"255", "0255", "0 1", ""};
+                                       << QStringList{"255", "0255", " 0 1", ""};
         QTest::newRow("IP 256") << "IP" << QByteArray() << QStringList{"192", "9", "40", "256"};
         QTest::newRow("gateway 300") << "Gateway" << QByteArray()
                                      << QStringList{"300", "1", "1", "1"};
