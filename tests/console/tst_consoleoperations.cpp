@@ -81,7 +81,7 @@ QString boxes(const ScriptedDialogs &dialogs)
 // The configuration window's console operations against the simulated device
 // (an eight-port Modbus model). The cases share one loaded window (a load
 // waits about 2 s) and run in order: the first loads it as a user would, the
-// reboot takes it away; the EXIT cases load their own.
+// reboot takes it away; the EXIT case loads its own.
 class TstConsoleOperations : public QObject
 {
     Q_OBJECT
@@ -386,8 +386,7 @@ private slots:
             f->FillDevicePortList();
     }
 
-    // The file listing; buttons pressed meanwhile start nothing, EXIT waits
-    // for it and then runs whole.
+    // The file listing; buttons pressed meanwhile start nothing.
     void dirOneOperationAtATime()
     {
         frmTerminal *f = m_f;
