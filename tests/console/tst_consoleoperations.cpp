@@ -3,7 +3,6 @@
 #include "console/console.h"
 #include "console/controls.h"
 #include "console/frmterminal.h"
-#include "console/mscomm.h"
 #include "tests/console/consoletestutil.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/simulateddevice.h"
@@ -29,33 +28,31 @@ struct Step
     QByteArray bytes;
 };
 
-// Empty when the device received exactly the steps, in order and with their
-// waits between them; otherwise what differs.
+// Empty when the device received exactly the steps' bytes, each group at
+// least its wait after the one before; otherwise what differs.
 QString lineProblem(const SimulatedDevice &dev, const QList<Step> &steps)
 {
-    QByteArray expected;
-    for (const Step &s : steps)
-        expected += s.bytes;
-    if (dev.received() != expected)
-        return QString::fromLatin1("got " + dev.received().toPercentEncoding() + " wanted "
-                                   + expected.toPercentEncoding());
     QList<qint64> at; // arrival time of every byte
     for (const SimulatedDevice::Arrival &a : dev.arrivals())
         at.append(QList<qint64>(a.bytes.size(), a.ms));
-    qsizetype i = 0;
+    QByteArray expected;
     for (const Step &s : steps) {
-        if (i > 0 && at.at(i) - at.at(i - 1) < s.waitMs - kToleranceMs)
+        const qsizetype i = expected.size();
+        expected += s.bytes;
+        if (i > 0 && i < at.size() && at[i] - at[i - 1] < s.waitMs - kToleranceMs)
             return QString::fromLatin1(s.bytes.toPercentEncoding()) + " came too soon";
-        i += s.bytes.size();
     }
-    return QString();
+    if (dev.received() == expected)
+        return QString();
+    return QString::fromLatin1("got " + dev.received().toPercentEncoding() + " wanted "
+                               + expected.toPercentEncoding());
 }
 
 #define CHECK_LINE(...)                                                                        \
     QTRY_VERIFY2(lineProblem(*m_dev, __VA_ARGS__).isEmpty(),                                   \
                  qPrintable(lineProblem(*m_dev, __VA_ARGS__)))
 
-// The texts of labels and the choices of lists, joined with "|".
+// The texts of labels and boxes and the choices of lists, joined with "|".
 QString values(std::initializer_list<const QWidget *> controls)
 {
     QStringList t;
@@ -64,13 +61,19 @@ QString values(std::initializer_list<const QWidget *> controls)
             t << l->text();
         else if (auto *c = qobject_cast<const QComboBox *>(w))
             t << c->currentText();
+        else if (auto *e = qobject_cast<const QLineEdit *>(w))
+            t << e->text();
     }
     return t.join(u'|');
 }
 
-QString describe(const ScriptedDialogs::Shown &box)
+// The boxes shown: title, icon, buttons and text of each.
+QString boxes(const ScriptedDialogs &dialogs)
 {
-    return QStringLiteral("%1|%2|%3|%4").arg(box.title).arg(box.icon).arg(box.buttons).arg(box.text);
+    QStringList t;
+    for (const ScriptedDialogs::Shown &b : dialogs.shown())
+        t << QStringLiteral("%1|%2|%3|%4").arg(b.title).arg(b.icon).arg(b.buttons).arg(b.text);
+    return t.join(u'\n');
 }
 
 } // namespace
@@ -78,7 +81,7 @@ QString describe(const ScriptedDialogs::Shown &box)
 // The configuration window's console operations against the simulated device
 // (an eight-port Modbus model). The cases share one loaded window (a load
 // waits about 2 s) and run in order: the first loads it as a user would, the
-// reboot takes it away; the EXIT cases load their own.
+// reboot takes it away; the EXIT case loads its own.
 class TstConsoleOperations : public QObject
 {
     Q_OBJECT
@@ -88,10 +91,15 @@ private:
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     QPointer<frmTerminal> m_f;
 
+    template<typename T>
+    T *child(const QString &name) const
+    {
+        return m_f->findChild<T *>(name);
+    }
     void setOctets(const QString &row, const QStringList &texts)
     {
         for (int i = 0; i < 4; ++i) {
-            auto *box = m_f->findChild<QLineEdit *>(QStringLiteral("txt%1(%2)").arg(row).arg(i));
+            auto *box = child<QLineEdit>(QStringLiteral("txt%1(%2)").arg(row).arg(i));
             box->clear();
             QTest::keyClicks(box, texts.at(i));
         }
@@ -101,6 +109,15 @@ private:
     {
         m_f->cmbComSet->setCurrentIndex(port - 1);
         emit m_f->cmbComSet->activated(port - 1);
+    }
+    // The chosen port's values, its choices, and how many data and stop bits
+    // it offers.
+    QString portShown() const
+    {
+        frmTerminal *f = m_f;
+        return values({f->lblBaudrate, f->lblDatabit, f->lblParity, f->lblStopbit, f->cmbBaudrate,
+                       f->cmbDatabit, f->cmbParity, f->cmbStopbit, f->cmbModbus})
+               + QStringLiteral("|%1|%2").arg(f->cmbDatabit->count()).arg(f->cmbStopbit->count());
     }
     // A load that finds no prompt: the quickest, and the warning opens.
     void loadWithoutPrompt()
@@ -122,25 +139,26 @@ private slots:
         m_dev = std::make_unique<SimulatedDevice>();
         m_dev->attachAs(2);
         SimulatedDevice::Settings &s = m_dev->settings();
-        s.model = QStringLiteral("4630M8");
-        s.databits[0] = QStringLiteral("5"); // not offered on COM1
-        s.parities[1] = QStringLiteral("2");
-        s.stopbits[0] = QStringLiteral("2");
-        s.baudrates[7] = QStringLiteral("19200");
-        LauncherState &launcher = LauncherState::instance();
-        launcher.setComPort(QStringLiteral("COM2"));
-        launcher.setPcIp(QStringLiteral("192.168.1.10"));
+        s.model = "4630M8";
+        s.databits[0] = "5"; // not offered on COM1
+        s.parities[1] = "2";
+        s.stopbits[0] = "2";
+        s.baudrates[7] = "19200";
+        LauncherState::instance().setComPort("COM2");
+        LauncherState::instance().setPcIp("192.168.1.10");
     }
     void init()
     {
+        const QByteArray test = QTest::currentTestFunction();
+        QVERIFY(m_f || test == "typicalRequest" || test == "exitWaitsForTheRunningOperation");
         if (m_f) {
             // Everything the device said before has reached the window when
             // the answer to a line of our own has.
             QTRY_COMPARE(m_dev->mode(), SimulatedDevice::Mode::Prompt);
             m_f->txtTerm->setText(QString());
-            QVERIFY(m_f->Send(QStringLiteral("SYNC\r")));
+            QVERIFY(m_f->Send("SYNC\r"));
             QTRY_VERIFY(m_f->txtTerm->text().endsWith(
-                QStringLiteral("SYNC\r\nBad command or file name\r\n\r\nA:\\>")));
+                "SYNC\r\nBad command or file name\r\n\r\nA:\\>"));
         }
         m_dev->clearRecord();
         m_dialogs->clear();
@@ -159,93 +177,110 @@ private slots:
         Windows::show(kTerminal);
         m_f = Windows::loaded<frmTerminal>(kTerminal);
         QVERIFY(m_f);
-        QCOMPARE(m_f->txtALLIP->text(), QStringLiteral("192.  9. 40.100"));
         QTRY_COMPARE(m_dev->received(), QByteArray("\rNVCONF\rQ"));
         m_dev->clearRecord();
 
-        setOctets(QStringLiteral("IP"), {"10", "0", "0", "7"});
+        setOctets("IP", {"10", "0", "0", "7"});
         m_f->cmdSetIP->click();
         CHECK_LINE({{0, kRestart}, {100, "I"}, {500, "10.0.0.7\r"}, {0, "Q"}});
         QTRY_COMPARE(m_dev->settings().ip, (std::array<int, 4>{10, 0, 0, 7}));
-        QCOMPARE(LauncherState::instance().nettestIp(), QStringLiteral("10.0.0.7"));
-        QCOMPARE(m_f->txtALLIP->text(), QStringLiteral("10.0.0.7"));
+        QCOMPARE(LauncherState::instance().nettestIp(), "10.0.0.7");
     }
 
+    // Octets are sent as typed; a refused one shows the box, then the menu
+    // is left. Every IP press reaches the network test.
     void addressSet_data()
     {
         QTest::addColumn<QString>("row"); // the row's controls are named after it
-        QTest::addColumn<QByteArray>("letter");
+        QTest::addColumn<QByteArray>("letter"); // none: refused
         QTest::addColumn<QStringList>("octets");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("mask") << "Mask" << QByteArray("N") << QStringList{"255", "255", "0", "0"}
-                              << true;
-        QTest::newRow("IP as typed") << "IP" << QByteArray("I")
-                                     << QStringList{"010", "1 0", "", "7"} << true;
-        QTest::newRow("IP 256") << "IP" << QByteArray("I")
-                                << QStringList{"192", "9", "40", "256"} << false;
-        QTest::newRow("gateway 300") << "Gateway" << QByteArray("G")
-                                     << QStringList{"300", "1", "1", "1"} << false;
+        QTest::newRow("mask as typed") << "Mask" << QByteArray("N")
+                                       << QStringList{"255", "0255", " 0 1", ""};
+        QTest::newRow("IP 256") << "IP" << QByteArray() << QStringList{"192", "9", "40", "256"};
+        QTest::newRow("gateway 300") << "Gateway" << QByteArray()
+                                     << QStringList{"300", "1", "1", "1"};
     }
     void addressSet()
     {
         QFETCH(QString, row);
         QFETCH(QByteArray, letter);
         QFETCH(QStringList, octets);
-        QFETCH(bool, accepted);
-        QVERIFY(m_f);
-        auto *shown = m_f->findChild<QLineEdit *>(QStringLiteral("txtALL") + row);
+        const bool refused = letter.isEmpty();
         const QString joined = octets.join(u'.');
-        const QString shownBefore = shown->text();
-        const QString nettestBefore = LauncherState::instance().nettestIp();
+        auto *shown = child<QLineEdit>("txtALL" + row);
+        const QString after = (refused ? "Error!|" : "Ok!|") + joined + '|'
+                              + (refused ? shown->text() : joined) + '|'
+                              + (row == "IP" ? joined : LauncherState::instance().nettestIp());
         QByteArray atTheBox;
-        if (!accepted)
+        if (refused)
             m_dialogs->whileShown([&] { atTheBox = m_dev->received(); });
         setOctets(row, octets);
 
-        m_f->findChild<QPushButton *>(QStringLiteral("cmdSet") + row)->click();
-        QCOMPARE(values({m_f->findChild<QLabel *>(QStringLiteral("lbl%1status").arg(row)),
-                         m_f->findChild<QLabel *>(QStringLiteral("lblSend") + row)}),
-                 (accepted ? "Ok!|" : "Error!|") + joined);
-        // The IP goes to the network test either way; mask and gateway never.
-        QCOMPARE(LauncherState::instance().nettestIp(), row == "IP" ? joined : nettestBefore);
-        if (accepted) {
+        child<QPushButton>("cmdSet" + row)->click();
+        QCOMPARE(values({child<QLabel>("lbl" + row + "status"), child<QLabel>("lblSend" + row),
+                         shown})
+                     + '|' + LauncherState::instance().nettestIp(),
+                 after);
+        if (refused)
+            CHECK_LINE({{0, kRestart}, {100, "Q"}});
+        else
             CHECK_LINE({{0, kRestart}, {100, letter}, {500, joined.toLatin1() + "\r"}, {0, "Q"}});
-            QCOMPARE(shown->text(), joined);
-            QVERIFY(m_dialogs->shown().isEmpty());
-            return;
-        }
-        CHECK_LINE({{0, kRestart}, {100, "Q"}});
-        QCOMPARE(atTheBox, kRestart); // the menu is left once the box is closed
-        QCOMPARE(shown->text(), shownBefore);
-        QCOMPARE(m_dialogs->shown().size(), 1);
-        QCOMPARE(describe(m_dialogs->shown().first()),
-                 QStringLiteral("Error message!|%1|%2|%3 value is out of range. Please check it ! ")
-                     .arg(QMessageBox::Critical)
-                     .arg(QMessageBox::Ok)
-                     .arg(row));
+        QCOMPARE(atTheBox, refused ? kRestart : QByteArray()); // left once the box is closed
+        QCOMPARE(boxes(*m_dialogs),
+                 refused ? QStringLiteral("Error message!|%1|%2|%3 value is out of range. "
+                                          "Please check it ! ")
+                               .arg(QMessageBox::Critical)
+                               .arg(QMessageBox::Ok)
+                               .arg(row)
+                         : QString());
     }
 
     // Per port: the values cut from the lists, the choices shown, and the
-    // number of data-bit and stop-bit choices.
-    void portChoice_data()
+    // number of data-bit and stop-bit choices. A set replaces the terminal
+    // text with the menu's answer to the value and reads the all-ports list
+    // from it; the port's own value shows at its next choice.
+    void setPortValue_data()
     {
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("COM1") << 1 << "57600|5|0|2|57600||None|1|Enable|2|1";
-        QTest::newRow("COM2") << 2 << "9600|8|2|1|9600|8|Odd|1|Enable|2|1";
-        QTest::newRow("COM8") << 8 << "19200|8|0|1|19200|8|None|1|Enable|4|2";
+        QTest::addColumn<QString>("setting"); // the controls are named after it
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QByteArray>("sent"); // letter and value
+        QTest::addColumn<QString>("allPorts");
+        QTest::newRow("COM1 stop bits")
+            << 1 << "57600|5|0|2|57600||None|1|Enable|2|1" << "Stopbit" << "1" << QByteArray("S1")
+            << "1:1 2:1 3:1 4:1 5:1 6:1 7:1 8:1";
+        QTest::newRow("COM2 to Even")
+            << 2 << "9600|8|2|1|9600|8|Odd|1|Enable|2|1" << "Parity" << "Even" << QByteArray("P1")
+            << "1:0 2:1 3:0 4:0 5:0 6:0 7:0 8:0";
+        QTest::newRow("COM3 to 115200")
+            << 3 << "9600|8|0|1|9600|8|None|1|Enable|4|2" << "Baudrate" << "115200"
+            << QByteArray("B115200")
+            << "1:57600 2:9600 3:115200 4:9600 5:9600 6:9600 7:9600 8:19200";
     }
-    void portChoice()
+    void setPortValue()
     {
         QFETCH(int, port);
         QFETCH(QString, shown);
-        frmTerminal *f = m_f;
-        QVERIFY(f);
+        QFETCH(QString, setting);
+        QFETCH(QString, choice);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, allPorts);
         choosePort(port);
-        QCOMPARE(values({f->lblBaudrate, f->lblDatabit, f->lblParity, f->lblStopbit, f->cmbBaudrate,
-                         f->cmbDatabit, f->cmbParity, f->cmbStopbit, f->cmbModbus})
-                     + QStringLiteral("|%1|%2").arg(f->cmbDatabit->count()).arg(f->cmbStopbit->count()),
-                 shown);
+        QCOMPARE(portShown(), shown);
+        auto *list = child<QComboBox>("cmb" + setting);
+        auto *own = child<QLabel>("lbl" + setting);
+        list->setCurrentIndex(list->findText(choice));
+        const QString ownBefore = own->text();
+
+        child<QPushButton>("cmd" + setting + "Set")->click();
+        CHECK_LINE({{0, kRestart}, {100, sent.left(1)}, {100, QByteArray::number(port) + "\r"},
+                    {100, sent.mid(1) + "\r"}, {100, "Q"}});
+        QCOMPARE(child<QLabel>("lblAll" + setting)->text(), allPorts);
+        QVERIFY(m_f->txtTerm->text().startsWith(QString::fromLatin1(sent.mid(1) + "\r\n")));
+        QCOMPARE(own->text(), ownBefore);
+        choosePort(port);
+        QCOMPARE(list->currentText(), choice);
     }
 
     // A list that lacks the port, or holds a value no choice shows, on a
@@ -253,128 +288,80 @@ private slots:
     void oddListsChooseNothing()
     {
         frmTerminal *f = m_f;
-        QVERIFY(f);
-        const QString model = f->lblModel->text();
-        const QString bauds = f->lblAllBaudrate->text();
-        f->lblModel->setText(QStringLiteral("46308"));
-        f->lblAllBaudrate->setText(QStringLiteral("1:57600 2:fast 4:9600"));
+        const QStringList read{f->lblModel->text(), f->lblAllBaudrate->text()};
+        f->lblModel->setText("46308");
+        f->lblAllBaudrate->setText("1:57600 2:fast 4:9600");
         choosePort(2);
-        QCOMPARE(values({f->lblBaudrate, f->cmbBaudrate, f->cmbModbus}), QStringLiteral("fast||"));
+        QCOMPARE(portShown(), "fast|8|1|1||8|Even|1||2|1");
         choosePort(3);
-        QCOMPARE(values({f->lblBaudrate, f->cmbBaudrate, f->lblParity}), QStringLiteral("||0"));
-        f->lblModel->setText(model);
-        f->lblAllBaudrate->setText(bauds);
-    }
-
-    void setPortValue_data()
-    {
-        QTest::addColumn<int>("port");
-        QTest::addColumn<int>("setting"); // baud, data, parity, stop
-        QTest::addColumn<QString>("choice");
-        QTest::addColumn<QByteArray>("sent"); // letter and value
-        QTest::addColumn<QString>("allPorts");
-        QTest::newRow("COM3 to 115200")
-            << 3 << 0 << "115200" << QByteArray("B115200")
-            << "1:57600 2:9600 3:115200 4:9600 5:9600 6:9600 7:9600 8:19200";
-        QTest::newRow("COM2 to Even") << 2 << 2 << "Even" << QByteArray("P1")
-                                      << "1:0 2:1 3:0 4:0 5:0 6:0 7:0 8:0";
-        QTest::newRow("COM1 stop bits") << 1 << 3 << "1" << QByteArray("S1")
-                                        << "1:1 2:1 3:1 4:1 5:1 6:1 7:1 8:1";
-    }
-    void setPortValue()
-    {
-        QFETCH(int, port);
-        QFETCH(int, setting);
-        QFETCH(QString, choice);
-        QFETCH(QByteArray, sent);
-        QFETCH(QString, allPorts);
-        frmTerminal *f = m_f;
-        QVERIFY(f);
-        choosePort(port);
-        QComboBox *lists[] = {f->cmbBaudrate, f->cmbDatabit, f->cmbParity, f->cmbStopbit};
-        QLabel *all[] = {f->lblAllBaudrate, f->lblAllDatabit, f->lblAllParity, f->lblAllStopbit};
-        QLabel *own[] = {f->lblBaudrate, f->lblDatabit, f->lblParity, f->lblStopbit};
-        QPushButton *set[] = {f->cmdBaudrateSet, f->cmdDatabitSet, f->cmdParitySet,
-                              f->cmdStopbitSet};
-        lists[setting]->setCurrentIndex(lists[setting]->findText(choice));
-        const QString ownBefore = own[setting]->text();
-
-        set[setting]->click();
-        CHECK_LINE({{0, kRestart}, {100, sent.left(1)}, {100, QByteArray::number(port) + "\r"},
-                    {100, sent.mid(1) + "\r"}, {100, "Q"}});
-        QCOMPARE(all[setting]->text(), allPorts);
-        // Only what came after the value was sent: its echo and the new menu.
-        QVERIFY(f->txtTerm->text().startsWith(QString::fromLatin1(sent.mid(1) + "\r\n")));
-        // The port's own value shows at its next choice.
-        QCOMPARE(own[setting]->text(), ownBefore);
-        choosePort(port);
-        QCOMPARE(lists[setting]->currentText(), choice);
+        QCOMPARE(portShown(), "|8|0|1||8|None|1||4|2");
+        f->lblModel->setText(read[0]);
+        f->lblAllBaudrate->setText(read[1]);
     }
 
     // All eight flags on, then COM3 off: the mask of all eight, in decimal.
     void modbusMask()
     {
         frmTerminal *f = m_f;
-        QVERIFY(f);
-        QCOMPARE(f->lblAllModbusSet->text(), QStringLiteral("FF"));
+        QCOMPARE(f->lblAllModbusSet->text(), "FF");
         choosePort(3);
         f->cmbModbus->setCurrentIndex(0);
         f->cmdModbusSet->click();
         CHECK_LINE({{0, kRestart}, {100, "U\r"}, {100, "251\rQ"}});
-        QCOMPARE(values({f->lblAllModbusSet, f->lblDataformat[2]}), QStringLiteral("251|0"));
+        QCOMPARE(values({f->lblAllModbusSet, f->lblDataformat[2]}), "251|0");
         QCOMPARE(f->imgModBus[2]->pixmap().cacheKey(), f->imgGray->pixmap().cacheKey());
         QTRY_COMPARE(m_dev->settings().modbusMask, 251);
     }
 
     // The re-read shows what the device reports now and leaves its menu
-    // open; the next set still gets through.
+    // open; a second re-read leaves it first ("NVCONF" typed into the menu
+    // would set the net mask to "VCONF"), and the next set still gets through.
     void rereadLeavesTheMenuOpen()
     {
         frmTerminal *f = m_f;
-        QVERIFY(f);
-        m_dev->settings().model = QStringLiteral(" 630M8");
+        m_dev->settings().model = " 630M8";
         m_dev->settings().mask = {255, 0, 0, 0};
-        LauncherState::instance().setPcGateway(QStringLiteral("10.1.1.1") + QString(8, QChar(0)));
-        setOctets(QStringLiteral("Gateway"), {"10", "1", "1", "1"});
+        LauncherState::instance().setPcGateway("10.1.1.1" + QString(8, QChar(0)));
+        setOctets("Gateway", {"10", "1", "1", "1"});
         const QString proposed = f->txtIP[3]->text();
 
         f->cmdNvconf->click();
         CHECK_LINE({{0, "NVCONF\r"}});
         QCOMPARE(m_dev->mode(), SimulatedDevice::Mode::Menu);
-        QCOMPARE(values({f->lblModel, f->lblPCGateway}), QStringLiteral(" 630M8|10.1.1.1"));
-        QCOMPARE(f->txtALLMask->text(), QStringLiteral("255.  0.  0.  0"));
+        QCOMPARE(values({f->lblModel, f->lblPCGateway}), " 630M8|10.1.1.1");
         QCOMPARE(f->txtIP[3]->text() + f->cmbComSet->currentText(), proposed + "COM3");
-
-        // A second re-read leaves the open menu first: "NVCONF" typed into
-        // the menu would set the net mask to "VCONF".
         m_dev->clearRecord();
         f->cmdNvconf->click();
         CHECK_LINE({{0, "Q\r"}, {100, "NVCONF\r"}});
         QCOMPARE(m_dev->settings().mask, (std::array<int, 4>{255, 0, 0, 0}));
-        QCOMPARE(f->txtALLMask->text(), QStringLiteral("255.  0.  0.  0"));
+        QCOMPARE(f->txtALLMask->text(), "255.  0.  0.  0");
 
         f->cmdSetGateway->click();
         QTRY_COMPARE(m_dev->settings().gateway, (std::array<int, 4>{10, 1, 1, 1}));
     }
 
+    // The factory values are shown whether the device answers or not; COM1
+    // is chosen with Modbus on, unless there are no device ports.
     void restore_data()
     {
         QTest::addColumn<bool>("silent");
         QTest::addColumn<bool>("ports"); // the device-port list is filled
         QTest::addColumn<QString>("model");
-        QTest::newRow("device answers") << false << true << " 630M8";
-        QTest::newRow("device silent, no Modbus") << true << true << "463008";
-        QTest::newRow("no device ports") << false << false << " 630M8";
+        QTest::addColumn<QString>("chosen"); // COM1 and Modbus on, or COM3's choices stay
+        QTest::newRow("device answers") << false << true << " 630M8" << "57600|Enable|COM1";
+        QTest::newRow("device silent, no Modbus")
+            << true << true << "463008" << "57600|Enable|COM1";
+        QTest::newRow("no device ports") << false << false << " 630M8" << "9600|Disable|";
     }
     void restore()
     {
         QFETCH(bool, silent);
         QFETCH(bool, ports);
         QFETCH(QString, model);
+        QFETCH(QString, chosen);
         frmTerminal *f = m_f;
-        QVERIFY(f);
         f->lblModel->setText(model);
-        f->lblDataformat[2]->setText(QStringLiteral("0"));
+        f->lblDataformat[2]->setText("0");
         f->imgModBus[2]->setPixmap(f->imgGray->pixmap());
         choosePort(3);
         if (!ports)
@@ -383,33 +370,27 @@ private slots:
 
         f->Command2->click();
         m_dev->setSilent(false);
-        f->lblModel->setText(QStringLiteral(" 630M8"));
+        f->lblModel->setText(" 630M8");
         CHECK_LINE({{0, "Q\r"}, {100, "NVCONF\r"}, {300, "F"}, {100, "Q\r"}});
-        QCOMPARE(f->txtALLIP->text() + f->txtALLMask->text() + f->txtALLGateway->text(),
-                 QStringLiteral("192.  9. 40.100255.255.255.  0192.  9. 40.170"));
-        QCOMPARE(values({f->lblAllBaudrate, f->lblAllDatabit, f->lblAllParity, f->lblAllStopbit,
-                         f->lblAllModbusSet, f->lblDataformat[2], f->lblDataformat[7]}),
-                 QStringLiteral("1:57600 2:9600 3:9600 4:9600 5:9600 6:9600 7:9600 8:9600|"
-                                "1:8 2:8 3:8 4:8 5:8 6:8 7:8 8:8|1:0 2:0 3:0 4:0 5:0 6:0 7:0 8:0|"
-                                "1:1 2:1 3:1 4:1 5:1 6:1 7:1 8:1|FF|1|1"));
+        QCOMPARE(values({f->txtALLIP, f->txtALLMask, f->txtALLGateway, f->lblAllBaudrate,
+                         f->lblAllDatabit, f->lblAllParity, f->lblAllStopbit, f->lblAllModbusSet,
+                         f->lblDataformat[2], f->lblDataformat[7], f->lblBaudrate, f->cmbModbus,
+                         f->cmbComSet}),
+                 "192.  9. 40.100|255.255.255.  0|192.  9. 40.170|"
+                 "1:57600 2:9600 3:9600 4:9600 5:9600 6:9600 7:9600 8:9600|"
+                 "1:8 2:8 3:8 4:8 5:8 6:8 7:8 8:8|1:0 2:0 3:0 4:0 5:0 6:0 7:0 8:0|"
+                 "1:1 2:1 3:1 4:1 5:1 6:1 7:1 8:1|FF|1|1|"
+                     + chosen);
         QCOMPARE(f->imgModBus[2]->pixmap().cacheKey(), f->imgRed->pixmap().cacheKey());
-        if (!ports) {
-            // Nothing to choose: COM3's choices stay.
-            QCOMPARE(values({f->lblBaudrate, f->cmbModbus}), QStringLiteral("9600|Disable"));
+        if (!ports)
             f->FillDevicePortList();
-            return;
-        }
-        // COM1 from the factory lists, and Modbus on whatever the model.
-        QCOMPARE(values({f->lblBaudrate, f->cmbBaudrate, f->cmbModbus}) + f->cmbComSet->currentText(),
-                 QStringLiteral("57600|57600|EnableCOM1"));
     }
 
     // The file listing; buttons pressed meanwhile start nothing.
     void dirOneOperationAtATime()
     {
         frmTerminal *f = m_f;
-        QVERIFY(f);
-        f->txtTerm->setText(QStringLiteral("before\r\n"));
+        f->txtTerm->setText("before\r\n");
         int refused = 0;
         const auto during = connect(m_dev.get(), &SimulatedDevice::bytesReceived, this, [&] {
             if (refused > 0)
@@ -426,8 +407,8 @@ private slots:
         QCOMPARE(refused, 7);
         QVERIFY(m_dialogs->shown().isEmpty());
         CHECK_LINE({{0, "Q"}, {100, "\r"}, {100, "DIR\r"}});
-        QTRY_VERIFY(f->txtTerm->text().contains(QStringLiteral("PORTD    EXE")));
-        QVERIFY(f->txtTerm->text().startsWith(QStringLiteral("before\r\n")));
+        QTRY_VERIFY(f->txtTerm->text().contains("PORTD    EXE"));
+        QVERIFY(f->txtTerm->text().startsWith("before\r\n"));
     }
 
     // With the port closed by its picture nothing is written and nothing
@@ -435,9 +416,8 @@ private slots:
     void closedPortSendsNothing()
     {
         frmTerminal *f = m_f;
-        QVERIFY(f);
         QTest::mouseClick(f->imgConnected, Qt::LeftButton);
-        setOctets(QStringLiteral("IP"), {"300", "1", "1", "1"});
+        setOctets("IP", {"300", "1", "1", "1"});
         auto state = [f] {
             return values({f->lblIPstatus, f->lblAllBaudrate}) + f->txtTerm->text()
                    + LauncherState::instance().nettestIp();
@@ -449,35 +429,30 @@ private slots:
                                f->cmdModbusSet}) {
             f->StatusPanel->clear();
             b->click();
-            QVERIFY2(f->StatusPanel->text() == QStringLiteral("狀態: 通訊埠未開啟"),
-                     qPrintable(b->objectName()));
+            QVERIFY2(f->StatusPanel->text() == "狀態: 通訊埠未開啟", qPrintable(b->objectName()));
         }
-        QCOMPARE(state(), before);
-        QVERIFY(m_dialogs->shown().isEmpty());
+        QVERIFY(state() == before && m_dialogs->shown().isEmpty());
         f->cmdTerminal->click();
-        QCOMPARE(f->width(), twips(frmTerminal::kWideWidth));
+        QCOMPARE(f->width(), twips(11625));
         f->Command1->click();
-        QCOMPARE(f->width(), twips(frmTerminal::kNarrowWidth));
-
+        QCOMPARE(f->width(), twips(6090));
         // Reopened, the first thing the device gets is ours.
         QTest::mouseClick(f->imgNotConnected, Qt::LeftButton);
-        QVERIFY(f->Send(QStringLiteral("\r")));
+        QVERIFY(f->Send("\r"));
         QTRY_COMPARE(m_dev->received(), QByteArray("\r"));
     }
 
+    // Cancel sends nothing; OK resets the device and the window goes.
     void reboot()
     {
-        QVERIFY(m_f);
         m_dialogs->answerMessage(QMessageBox::Cancel);
         m_f->cmdReboot4630K->click();
-        QCOMPARE(m_dialogs->shown().size(), 1);
-        QCOMPARE(describe(m_dialogs->shown().first()),
+        QCOMPARE(boxes(*m_dialogs),
                  QStringLiteral("Note!|%1|%2|After reboot, if you want to configure by RS232 "
                                 "again, please remember touch Init* to GND")
                      .arg(QMessageBox::Warning)
                      .arg(QMessageBox::Ok | QMessageBox::Cancel));
-        // Cancel sent nothing: the marker is the first thing the device gets.
-        QVERIFY(m_f->Send(QStringLiteral("\r")));
+        QVERIFY(m_f->Send("\r")); // the first thing the device gets
         QTRY_COMPARE(m_dev->received(), QByteArray("\r"));
 
         m_dev->clearRecord();
@@ -509,20 +484,6 @@ private slots:
         QTRY_VERIFY(m_f.isNull() && !Windows::loaded(kWarning));
         QVERIFY(clock.elapsed() >= 700 - kToleranceMs);
         CHECK_LINE({{0, "Q"}, {100, "\r"}, {100, "DIR\r"}, {0, "Q\r"}});
-    }
-
-    void exitWithThePortClosedSendsNothing()
-    {
-        loadWithoutPrompt();
-        QTest::mouseClick(m_f->imgConnected, Qt::LeftButton);
-        QElapsedTimer clock;
-        clock.start();
-        m_f->CmdEXIT->click();
-        QVERIFY(clock.elapsed() < 500);
-        QTRY_VERIFY(m_f.isNull() && !Windows::loaded(kWarning));
-        MSComm port; // the first thing the device gets is ours
-        QVERIFY(port.setCommPort(2) && port.setPortOpen(true) && port.Output(QStringLiteral("!")));
-        QTRY_COMPARE(m_dev->received(), QByteArray("!"));
     }
 };
 

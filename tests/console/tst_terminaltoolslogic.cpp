@@ -1,39 +1,33 @@
 #include "console/terminallog.h"
 #include "console/terminaltools.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-// Takes a number of bytes and then refuses, like a disk that fills up and
-// is freed again.
-class FillingDevice : public QIODevice
+// Takes `room` bytes and then refuses, like a disk that fills up.
+class FillingDevice : public QBuffer
 {
 public:
     FillingDevice() { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
-    qint64 room = 0;
-    QByteArray written;
+    qint64 room = 3;
 
 protected:
-    qint64 readData(char *, qint64) override { return -1; }
     qint64 writeData(const char *data, qint64 len) override
     {
-        if (room <= 0) {
-            setErrorString(QStringLiteral("No space left on device"));
-            return -1;
-        }
-        const qint64 n = std::min(len, room);
-        written.append(data, n);
-        room -= n;
-        return n;
+        len = std::min(len, room);
+        room -= len;
+        setErrorString("No space left on device");
+        return len > 0 ? QBuffer::writeData(data, len) : -1;
     }
 };
 
 } // namespace
 
-// The log's writer after a failed write, and a file cut short while it is sent.
+// The log after a failed write, and a file cut short while it is sent.
 class TstTerminalToolsLogic : public QObject
 {
     Q_OBJECT
@@ -44,34 +38,27 @@ private slots:
     void failedWriteKeepsItsBytesForARetry()
     {
         auto *disk = new FillingDevice;
-        disk->room = 3;
         TerminalLog log;
         log.openDevice(std::unique_ptr<QIODevice>(disk));
-        QVERIFY(!log.write(QStringLiteral("ABCDE")));
-        QCOMPARE(log.errorText(), QStringLiteral("No space left on device"));
-        QCOMPARE(log.heldBytes(), 2);
-        log.hold(QStringLiteral("F中"));
+        QVERIFY(!log.write("ABCDE"));
+        QCOMPARE(log.errorText(), "No space left on device");
+        log.hold("F中");
         QVERIFY(!log.retry());
         disk->room = 100;
-        QVERIFY(log.retry());
-        QVERIFY(log.write(QStringLiteral("H")));
-        QCOMPARE(disk->written, QByteArray("ABCDEF\xa4\xa4H"));
-        QCOMPARE(log.heldBytes(), 0);
+        QVERIFY(log.retry() && log.write("H") && log.heldBytes() == 0);
+        QCOMPARE(disk->data(), QByteArray("ABCDEF\xa4\xa4H"));
     }
 
     void fileCutShortWhileSentEnds()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("f.txt"));
-        QFile f(path);
+        QFile f(dir.filePath("f.txt"));
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(1000, 'x')) == 1000);
         f.close();
         FileBlocks file;
-        QVERIFY(file.open(path));
-        QVERIFY(f.resize(100));
+        QVERIFY(file.open(f.fileName()) && f.resize(100));
         QCOMPARE(file.next(512).size(), 100);
-        QVERIFY(!file.atEnd());
-        QVERIFY(file.next(512).isEmpty());
+        QVERIFY(!file.atEnd() && file.next(512).isEmpty());
         QVERIFY(file.atEnd() && !file.errorText().isEmpty());
     }
 };
