@@ -234,6 +234,7 @@ bool MSComm::OutputBytes(const QByteArray &bytes)
         m_port->clearError();
         return false;
     }
+    emit outputQueued(bytes);
     return true;
 }
 

@@ -99,6 +99,8 @@ public:
 
 signals:
     void OnComm(int commEvent);
+    // Every block handed to the port, in order: lets an exchange's pace be followed.
+    void outputQueued(const QByteArray &bytes);
 
 private:
     bool applySettings(const LineSettings &s);
