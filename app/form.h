@@ -27,21 +27,23 @@ public:
     // Picture drawn behind the controls; without one a light gradient is drawn.
     void setBackgroundPicture(const QPixmap &picture) { m_background = picture; update(); }
 
-    // Creates a child control of kind T named name (also its objectName).
+    // Creates a control of kind T named name (also its objectName), a child of
+    // parent or, without one, of the window.
     template <class T>
-    T *control(const QString &name)
+    T *control(const QString &name, QWidget *parent = nullptr)
     {
-        auto *w = new T(this);
+        auto *w = new T(parent ? parent : this);
         w->setObjectName(name);
         return w;
     }
 
     // Creates a control array: element i is named "name(i)".
     template <class T, std::size_t N>
-    void controlArray(std::array<T *, N> &elements, const QString &name)
+    void controlArray(std::array<T *, N> &elements, const QString &name,
+                      QWidget *parent = nullptr)
     {
         for (std::size_t i = 0; i < N; ++i)
-            elements[i] = control<T>(QStringLiteral("%1(%2)").arg(name).arg(i));
+            elements[i] = control<T>(QStringLiteral("%1(%2)").arg(name).arg(i), parent);
     }
 
 signals:

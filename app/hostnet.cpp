@@ -68,10 +68,7 @@ QString ConvertAddressToString(quint32 longAddr)
 {
     unsigned char b[4];
     std::memcpy(b, &longAddr, sizeof b);
-    return QStringLiteral("%1.%2.%3.%4")        .arg(uint(b[0]))
-        .arg(uint(b[1]))
-        .arg(uint(b[2]))
-        .arg(uint(b[3]));
+    return QStringLiteral("%1.%2.%3.%4").arg(b[0]).arg(b[1]).arg(b[2]).arg(b[3]);
 }
 
 QString addressFieldText(const AddressField &field)

@@ -50,21 +50,6 @@ QPixmap picture(const QString &name)
 
 } // namespace
 
-template <class T>
-T *frmTerminal::designControl(const QString &name)
-{
-    auto *w = new T(m_client);
-    w->setObjectName(name);
-    return w;
-}
-
-template <class T, std::size_t N>
-void frmTerminal::designArray(std::array<T *, N> &elements, const QString &name)
-{
-    for (std::size_t i = 0; i < N; ++i)
-        elements[i] = designControl<T>(QStringLiteral("%1(%2)").arg(name).arg(i));
-}
-
 frmTerminal::frmTerminal(QWidget *parent) : Form(parent)
 {
     setWindowTitle(QStringLiteral("Configuration by RS232"));
@@ -196,19 +181,19 @@ void frmTerminal::buildConfigurationPart()
 {
     auto label = [this](QLabel *&l, const char *name, const QString &text, int left, int top,
                         int width, int height = kLabelHeight) {
-        l = designControl<QLabel>(QString::fromLatin1(name));
+        l = control<QLabel>(QString::fromLatin1(name), m_client);
         l->setText(text);
         place(l, left, top, width, height);
     };
     auto button = [this](QPushButton *&b, const char *name, const QString &text, int left,
                          int top, int width, int height) {
-        b = designControl<QPushButton>(QString::fromLatin1(name));
+        b = control<QPushButton>(QString::fromLatin1(name), m_client);
         b->setText(text);
         place(b, left, top, width, height);
         applyButtonFace(b);
     };
     auto combo = [this](QComboBox *&c, const char *name, int left, int top, int width) {
-        c = designControl<QComboBox>(QString::fromLatin1(name));
+        c = control<QComboBox>(QString::fromLatin1(name), m_client);
         place(c, left, top, width, kComboHeight);
     };
 
@@ -220,7 +205,7 @@ void frmTerminal::buildConfigurationPart()
     Label9->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label(Label10, "Label10", QStringLiteral("Label10"), 120, 480, 615, kLabelHeight);
 
-    designArray(Label6, QStringLiteral("Label6"));
+    controlArray(Label6, QStringLiteral("Label6"), m_client);
     const QString headings[] = {QStringLiteral("PC============="),
                                 QStringLiteral("4630K============="),
                                 QStringLiteral("Recommand==============")};
@@ -231,8 +216,8 @@ void frmTerminal::buildConfigurationPart()
         place(Label6[i], headingLeft[i], 720, headingWidth[i], kLabelHeight);
     }
 
-    designArray(Label1, QStringLiteral("Label1"));
-    designArray(Label5, QStringLiteral("Label5"));
+    controlArray(Label1, QStringLiteral("Label1"), m_client);
+    controlArray(Label5, QStringLiteral("Label5"), m_client);
     const QString rowCaptions[] = {QStringLiteral("IP:"), QStringLiteral("Mask:"),
                                    QStringLiteral("Gateway:")};
     const int rowTop[] = {960, 1320, 1680};
@@ -253,11 +238,11 @@ void frmTerminal::buildConfigurationPart()
         Label1[r]->setText(rowCaptions[r]);
         place(Label1[r], 120, top, 735, kLabelHeight);
         label(*pcLabels[r], pcNames[r], pcCaptions[r], 840, top, 1335);
-        *allBoxes[r] = designControl<QLineEdit>(QString::fromLatin1(allNames[r]));
+        *allBoxes[r] = control<QLineEdit>(QString::fromLatin1(allNames[r]), m_client);
         place(*allBoxes[r], 2280, top, 1335, 270);
         Label5[r]->setText(QStringLiteral("->"));
         place(Label5[r], 3600, top, 255, kLabelHeight);
-        designArray(*octets[r], octetNames[r]);
+        controlArray(*octets[r], octetNames[r], m_client);
         for (size_t i = 0; i < 4; ++i)
             place((*octets[r])[i], octetLeft[i], top, 375, 270);
         button(*setButtons[r], setNames[r], QStringLiteral("Set"), 5400, top, 495, 255);
@@ -271,7 +256,7 @@ void frmTerminal::buildConfigurationPart()
     connect(cmbComSet, &QComboBox::activated, this, [this] { cmbComSet_Click(); });
     label(Label8, "Label8", QStringLiteral("'s setting"), 2040, 2280, 1215);
 
-    designArray(Label7, QStringLiteral("Label7"));
+    controlArray(Label7, QStringLiteral("Label7"), m_client);
     const QString settingCaptions[] = {QStringLiteral("Baudrate:"), QStringLiteral("Databit:"),
                                        QStringLiteral("Parity:"), QStringLiteral("Stopbit:"),
                                        QStringLiteral("Modbus:")};
@@ -297,7 +282,7 @@ void frmTerminal::buildConfigurationPart()
     // contents and lets clicks through to them.
     auto shape = [this](QFrame *&f, const QString &name, QFrame::Shape kind, int left, int top,
                         int width, int height) {
-        f = designControl<QFrame>(name);
+        f = control<QFrame>(name, m_client);
         f->setFrameShape(kind);
         f->setFrameShadow(QFrame::Plain);
         f->setStyleSheet(QStringLiteral("color: #3d6fa8;"));
@@ -325,8 +310,8 @@ void frmTerminal::buildConfigurationPart()
 
     label(Label11, "Label11", QStringLiteral("Modbus status:"), 3480, 2160, 1455);
     Label11->hide();
-    designArray(lblModBus, QStringLiteral("lblModBus"));
-    designArray(imgModBus, QStringLiteral("imgModBus"));
+    controlArray(lblModBus, QStringLiteral("lblModBus"), m_client);
+    controlArray(imgModBus, QStringLiteral("imgModBus"), m_client);
     for (size_t i = 0; i < 8; ++i) {
         const int top = 2520 + 240 * static_cast<int>(i);
         lblModBus[i]->setText(QStringLiteral("COM%1:").arg(i + 1));
@@ -360,7 +345,7 @@ void frmTerminal::buildConfigurationPart()
     holder(lblParity, "lblParity", QStringLiteral("parity"));
     holder(lblStopbit, "lblStopbit", QStringLiteral("stopbit"));
     holder(lblAllModbusSet, "lblAllModbusSet", QStringLiteral("AllModbusSet"));
-    designArray(lblDataformat, QStringLiteral("lblDataformat"));
+    controlArray(lblDataformat, QStringLiteral("lblDataformat"), m_client);
     for (QLabel *l : lblDataformat) {
         place(l, 120, hiddenTop, 255, kLabelHeight);
         hiddenTop += kLabelHeight;
@@ -381,12 +366,12 @@ void frmTerminal::buildConfigurationPart()
 
 void frmTerminal::buildTerminalPane()
 {
-    txtTerm = designControl<TerminalBox>(QStringLiteral("txtTerm"));
+    txtTerm = control<TerminalBox>(QStringLiteral("txtTerm"), m_client);
     place(txtTerm, 6000, 120, 5415, 4410);
     txtTerm->setKeyPressHandler([this](int &key) { txtTerm_KeyPress(key); });
 
     auto button = [this](QPushButton *&b, const char *name, const QString &text, int top) {
-        b = designControl<QPushButton>(QString::fromLatin1(name));
+        b = control<QPushButton>(QString::fromLatin1(name), m_client);
         b->setText(text);
         place(b, 9600, top, 1455, 255);
         applyButtonFace(b);
@@ -633,14 +618,7 @@ void frmTerminal::Form_Load()
     if (!ApplySavedSettings())
         return;
 
-    // PC addresses.
-    // The launcher keeps fixed-length texts padded with NULs; a label shows
-    // them up to the first NUL.
-    auto shown = [](const QString &caption) { return caption.left(caption.indexOf(QChar(0))); };
-    LauncherState &launcher = LauncherState::instance();
-    lblPCIP->setText(shown(launcher.pcIp()));
-    lblPCMask->setText(shown(launcher.pcMask()));
-    lblPCGateway->setText(shown(launcher.pcGateway()));
+    ShowPcAddresses();
 
     // Prompt check.
     if (!Send(QStringLiteral("\r")) || !Wait(kPromptWaitMs))
@@ -658,15 +636,9 @@ void frmTerminal::Form_Load()
         return;
     const QString screen = txtTerm->text();
     const MenuScreen::DeviceMenu menu = MenuScreen::readDeviceMenu(screen);
-    txtALLIP->setText(menu.ip);
-    txtALLMask->setText(menu.mask);
-    txtALLGateway->setText(menu.gateway);
+    ShowDeviceMenu(menu);
     ProposeAddresses();
     lblModel->setText(menu.model.trimmed());
-    lblAllBaudrate->setText(menu.baudrates);
-    lblAllDatabit->setText(menu.databits);
-    lblAllParity->setText(menu.parities);
-    lblAllStopbit->setText(menu.stopbits);
 
     if (MenuScreen::isModbusModel(lblModel->text()))
         ShowModbusPorts(screen);
@@ -716,6 +688,28 @@ bool frmTerminal::ApplySavedSettings()
     return true;
 }
 
+void frmTerminal::ShowPcAddresses()
+{
+    // The launcher keeps fixed-length texts padded with NULs; a label shows
+    // them up to the first NUL.
+    auto shown = [](const QString &caption) { return caption.left(caption.indexOf(QChar(0))); };
+    const LauncherState &launcher = LauncherState::instance();
+    lblPCIP->setText(shown(launcher.pcIp()));
+    lblPCMask->setText(shown(launcher.pcMask()));
+    lblPCGateway->setText(shown(launcher.pcGateway()));
+}
+
+void frmTerminal::ShowDeviceMenu(const MenuScreen::DeviceMenu &menu)
+{
+    txtALLIP->setText(menu.ip);
+    txtALLMask->setText(menu.mask);
+    txtALLGateway->setText(menu.gateway);
+    lblAllBaudrate->setText(menu.baudrates);
+    lblAllDatabit->setText(menu.databits);
+    lblAllParity->setText(menu.parities);
+    lblAllStopbit->setText(menu.stopbits);
+}
+
 void frmTerminal::ProposeAddresses()
 {
     struct Row
@@ -756,9 +750,7 @@ void frmTerminal::ShowModbusPorts(const QString &screen)
         imgModBus[static_cast<size_t>(i)]->show();
     }
 
-    lblAllModbusSet->setText(
-        MenuScreen::readFixed(screen, MenuScreen::kLabelModbus, MenuScreen::kMaskChars));
-    lblAllModbusSet->setText(Module1::PadSingleDigit(lblAllModbusSet->text()));
+    lblAllModbusSet->setText(MenuScreen::readModbusField(screen));
     const auto on = MenuScreen::decodePortMask(lblAllModbusSet->text());
     for (size_t i = 0; i < on.size(); ++i) {
         lblDataformat[i]->setText(on[i] ? QStringLiteral("1") : QStringLiteral("0"));

@@ -3,6 +3,7 @@
 #include "app/form.h"
 #include "console/consoleguard.h"
 #include "console/consolemenu.h"
+#include "console/menuscreen.h"
 
 #include <QElapsedTimer>
 
@@ -200,10 +201,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    template <class T>
-    T *designControl(const QString &name);
-    template <class T, std::size_t N>
-    void designArray(std::array<T *, N> &elements, const QString &name);
     void buildConfigurationPart();
     void buildTerminalPane();
     void buildToolBar();
@@ -217,6 +214,10 @@ private:
     void WriteLog(const QString &text);
     // False when a saved setting failed and the load ends.
     bool ApplySavedSettings();
+    // The launcher's PC addresses, and the addresses and all-ports lists read
+    // from the menu screen, into their labels and boxes.
+    void ShowPcAddresses();
+    void ShowDeviceMenu(const MenuScreen::DeviceMenu &menu);
     void ProposeAddresses();
     void centreOnScreen();
 

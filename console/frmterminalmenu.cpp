@@ -35,13 +35,6 @@ const QString kRebootTitle = QStringLiteral("Note!");
 const QString kRebootQuestion = QStringLiteral(
     "After reboot, if you want to configure by RS232 again, please remember touch Init* to GND");
 
-// The launcher keeps fixed-length texts padded with NULs; a label shows them
-// up to the first NUL.
-QString shownCaption(const QString &caption)
-{
-    return caption.left(caption.indexOf(QChar(0)));
-}
-
 } // namespace
 
 // One of the three address rows: what its "Set" button reads, sends and shows.
@@ -180,18 +173,9 @@ void frmTerminal::cmdNvconf_Click()
         return;
     // The menu stays open: every later exchange starts by leaving it.
     const MenuScreen::DeviceMenu menu = MenuScreen::readDeviceMenu(txtTerm->text());
-    txtALLIP->setText(menu.ip);
-    txtALLMask->setText(menu.mask);
-    txtALLGateway->setText(menu.gateway);
-    const LauncherState &launcher = LauncherState::instance();
-    lblPCIP->setText(shownCaption(launcher.pcIp()));
-    lblPCMask->setText(shownCaption(launcher.pcMask()));
-    lblPCGateway->setText(shownCaption(launcher.pcGateway()));
+    ShowDeviceMenu(menu);
+    ShowPcAddresses();
     lblModel->setText(menu.model);
-    lblAllBaudrate->setText(menu.baudrates);
-    lblAllDatabit->setText(menu.databits);
-    lblAllParity->setText(menu.parities);
-    lblAllStopbit->setText(menu.stopbits);
 }
 
 void frmTerminal::Command2_Click()

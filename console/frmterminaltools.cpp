@@ -225,7 +225,7 @@ void frmTerminal::DoDialPhoneNumber()
 
 void frmTerminal::DoHangUpPhone()
 {
-    // Every step is tried; the last failure is reported once at the end.
+    // Every step is tried; a failed command is reported at the end.
     QString failure;
     if (!MSComm1->Output(kHangUpCommand))
         failure = MSComm1->errorText();
@@ -233,8 +233,7 @@ void frmTerminal::DoHangUpPhone()
     MSComm1->setDTREnable(true);
     MSComm1->setDTREnable(false);
     MSComm1->setDTREnable(dtr);
-    if (MSComm1->PortOpen() && !MSComm1->setPortOpen(false))
-        failure = MSComm1->errorText();
+    MSComm1->setPortOpen(false);
     if (!failure.isEmpty()) {
         QPointer<frmTerminal> self(this);
         msgBox(this, failure, QMessageBox::Ok, QMessageBox::Warning);
@@ -242,11 +241,6 @@ void frmTerminal::DoHangUpPhone()
             return;
     }
 
-    TransmitTextFile->setEnabled(false);
-    HangUpPhone->setEnabled(false);
-    DialPhoneNumber->setEnabled(true);
-    SettingsPanel->setText(TerminalLogic::kSettingsPrefix);
-    imgNotConnected->raise();
-    StopTiming();
+    ShowPortState();
     StatusPanel->setText(TerminalLogic::kStatusPrefix);
 }

@@ -438,10 +438,7 @@ void ModbusTCP::cmdStartPolling_Click()
 {
     Module1::PollStartTick = tickNow();
     Polling = true;
-    Module1::MaxTime = RoundTrip::kMaxTimeReset;
-    Module1::MinTime = RoundTrip::kMinTimeReset;
-    setBox(txtTimeMax, QString::number(Module1::MaxTime));
-    setBox(txtTimeMin, QString::number(Module1::MinTime));
+    resetRoundTrips();
     cmdStartPolling->setEnabled(false);
     cmdStopPolling->setEnabled(true);
     setBox(txtStartTime, ModbusText::dateTimeText(ModbusText::now()));
@@ -511,15 +508,14 @@ void ModbusTCP::Timer1_Timer()
 void ModbusTCP::cmdClearStatistic_Click()
 {
     m_counters.clear();
-    m_countsTimer->stop();
+    writeCountBoxes();
+    resetRoundTrips();
+}
+
+void ModbusTCP::resetRoundTrips()
+{
     Module1::MaxTime = RoundTrip::kMaxTimeReset;
     Module1::MinTime = RoundTrip::kMinTimeReset;
-    setBox(txtSendByte, QStringLiteral("0"));
-    setBox(txtSendPacket, QStringLiteral("0"));
-    setBox(txtReceiveByte, QStringLiteral("0"));
-    setBox(txtReceivePacket, QStringLiteral("0"));
-    setBox(txtDiffPercent, ModbusText::percentText(0.0));
-    setBox(txtDiffPacket, QStringLiteral("0"));
     setBox(txtTimeMax, QString::number(Module1::MaxTime));
     setBox(txtTimeMin, QString::number(Module1::MinTime));
 }

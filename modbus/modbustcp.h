@@ -115,6 +115,8 @@ private:
     void buildControls();
     void showCounts();
     void writeCountBoxes();
+    // Max and min back to their start values, in the variables and the boxes.
+    void resetRoundTrips();
     void applyTimer1();
     void onSocketStateChanged(int state);
 

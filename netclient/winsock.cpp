@@ -93,6 +93,18 @@ QString Winsock::stateName(int state)
     return QString::fromLatin1(names[state]);
 }
 
+template <class Signal>
+bool Winsock::raise(Signal &&signal)
+{
+    QPointer<Winsock> self(this);
+    ++m_emitting;
+    signal();
+    if (!self)
+        return false;
+    --m_emitting;
+    return true;
+}
+
 void Winsock::setState(int state)
 {
     if (m_state == state)
@@ -159,11 +171,7 @@ void Winsock::refuse(qintptr descriptor)
 void Winsock::onIncoming(qintptr descriptor)
 {
     pendingRequests().insert(descriptor);
-    QPointer<Winsock> self(this);
-    ++m_emitting;
-    emit ConnectionRequest(descriptor);
-    if (self)
-        --m_emitting;
+    raise([&] { emit ConnectionRequest(descriptor); });
     if (pendingRequests().remove(descriptor))
         refuse(descriptor);
 }
@@ -276,11 +284,7 @@ void Winsock::onConnected()
 {
     LocalPort = m_socket->localPort();
     setState(sckConnected);
-    ++m_emitting;
-    QPointer<Winsock> self(this);
-    emit ConnectEvent();
-    if (self)
-        --m_emitting;
+    raise([this] { emit ConnectEvent(); });
 }
 
 void Winsock::onReadyRead()
@@ -299,15 +303,11 @@ void Winsock::deliverArrival()
     const qint64 total = m_socket->bytesAvailable();
     if (total <= 0)
         return;
-    QPointer<Winsock> self(this);
     QPointer<QTcpSocket> socket = m_socket;
     m_inArrival = true;
     m_takenInArrival = 0;
-    ++m_emitting;
-    emit DataArrival(total);
-    if (!self)
+    if (!raise([&] { emit DataArrival(total); }))
         return;
-    --m_emitting;
     m_inArrival = false;
     if (!m_socket || m_socket != socket || m_arrivalQueued)
         return;
@@ -331,11 +331,7 @@ void Winsock::onDisconnected()
             return;
     }
     setState(sckClosing);
-    QPointer<Winsock> self(this);
-    ++m_emitting;
-    emit CloseEvent();
-    if (self)
-        --m_emitting;
+    raise([this] { emit CloseEvent(); });
 }
 
 void Winsock::onSocketError()
@@ -352,12 +348,8 @@ void Winsock::onSocketError()
 void Winsock::raiseError(int number, const QString &description)
 {
     const int before = m_state;
-    QPointer<Winsock> self(this);
-    ++m_emitting;
-    emit Error(number, description);
-    if (!self)
+    if (!raise([&] { emit Error(number, description); }))
         return;
-    --m_emitting;
     if (m_state == before)
         setState(sckError);
 }

@@ -108,6 +108,9 @@ private:
     friend class WinsockListener;
 
     void setState(int state);
+    // Raises one of our signals; false when a handler destroyed us meanwhile.
+    template <class Signal>
+    bool raise(Signal &&signal);
     void adoptSocket(QTcpSocket *socket);
     void dropSocket();
     void onSocketStateChanged();

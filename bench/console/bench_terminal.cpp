@@ -8,6 +8,7 @@
 #include "console/controls.h"
 #include "console/frmterminal.h"
 #include "console/mscomm.h"
+#include "bench/support/benchtools.h"
 #include "tests/support/ptylink.h"
 
 #include <QApplication>
@@ -24,25 +25,7 @@ namespace {
 
 constexpr qsizetype kPayloadBytes = 10 * 1024 * 1024;
 constexpr int kRounds = 5;
-constexpr int kTickMs = 1; // stall probe
 constexpr double kMB = 1024.0 * 1024.0;
-
-// Console-like text: numbered lines with CR LF, some in Chinese (double-byte
-// characters that arrivals may split).
-QByteArray payload()
-{
-    QByteArray out;
-    out.reserve(kPayloadBytes + 128);
-    const QByteArray chinese = Cp950::fromUnicode(QStringLiteral("設定完成，連線正常。"));
-    for (int line = 0; out.size() < kPayloadBytes; ++line) {
-        out += QByteArray::number(line).rightJustified(8, '0');
-        out += line % 7 == 0 ? " " + chinese + " status ok" : QByteArray(" I : Modify IP ADDR  192.  9. 40.100 ");
-        out += "\r\n";
-    }
-    // End with a whole line: never inside a double-byte character.
-    out.truncate(out.lastIndexOf('\n', kPayloadBytes - 1) + 1);
-    return out;
-}
 
 // Characters the display rules put in for the payload: LF goes, CR gets one.
 qsizetype shownLength(const QByteArray &bytes)
@@ -50,40 +33,6 @@ qsizetype shownLength(const QByteArray &bytes)
     const QString text = Cp950::toUnicode(bytes);
     return text.size() - text.count(u'\n') + text.count(u'\r');
 }
-
-// Longest gap between ticks of a 1 ms timer while it runs.
-class StallProbe
-{
-public:
-    StallProbe()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(kTickMs);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.nsecsElapsed();
-            m_longest = std::max(m_longest, now - m_last);
-            m_last = now;
-        });
-    }
-    void start()
-    {
-        m_longest = 0;
-        m_clock.start();
-        m_last = 0;
-        m_timer.start();
-    }
-    double stopMs()
-    {
-        m_timer.stop();
-        return m_longest / 1e6;
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
 
 struct Result
 {
@@ -162,12 +111,6 @@ Result runPlain(PtyLink &link, const QByteArray &data)
     return r;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -186,7 +129,7 @@ int main(int argc, char *argv[])
     pane.setFormWidthTwips(frmTerminal::kWideWidth);
     pane.show();
 
-    const QByteArray data = payload();
+    const QByteArray data = consoleText(kPayloadBytes);
     const qsizetype expected = shownLength(data);
     std::printf("payload: %.1f MB, %lld characters on screen, %d rounds\n", data.size() / kMB,
                 static_cast<long long>(expected), kRounds);

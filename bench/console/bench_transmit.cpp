@@ -10,6 +10,7 @@
 #include "console/controls.h"
 #include "console/frmterminal.h"
 #include "console/mscomm.h"
+#include "bench/support/benchtools.h"
 #include "tests/support/ptylink.h"
 
 #include <QAction>
@@ -48,60 +49,10 @@ public:
     QString openFile(QWidget *, const QString &, const QString &) override { return path; }
 };
 
-// Longest gap between ticks of a 1 ms timer while it runs.
-class StallProbe
-{
-public:
-    StallProbe()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.nsecsElapsed();
-            m_longest = std::max(m_longest, now - m_last);
-            m_last = now;
-        });
-        m_clock.start();
-        m_timer.start();
-    }
-    double ms() const { return m_longest / 1e6; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
-
 // Runs the event loop until done() or 120 s.
 void waitFor(const std::function<bool()> &done)
 {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(1);
-    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-    if (!done())
-        loop.exec();
-}
-
-QByteArray consoleText()
-{
-    QByteArray out;
-    const QByteArray chinese = Cp950::fromUnicode(QStringLiteral("設定完成，連線正常。"));
-    for (int line = 0; out.size() < kTextBytes; ++line)
-        out += QByteArray::number(line).rightJustified(8, '0') + ' '
-               + (line % 7 ? QByteArray("I : Modify IP ADDR  192.  9. 40.100") : chinese) + "\r\n";
-    return out;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    runEventLoopUntil(done, 120000);
 }
 
 } // namespace
@@ -135,7 +86,7 @@ int main(int argc, char *argv[])
     if (!f.open(QIODevice::WriteOnly) || f.write(file) != file.size())
         return 1;
     f.close();
-    const QByteArray text = consoleText();
+    const QByteArray text = consoleText(kTextBytes);
     // The whole last line, with its number.
     const QString tail = Cp950::toUnicode(text.mid(text.lastIndexOf('\n', text.size() - 3) + 1));
 
@@ -149,10 +100,11 @@ int main(int argc, char *argv[])
         double stall = 0;
         {
             StallProbe probe;
+            probe.start();
             clock.start();
             pane.TransmitTextFile->trigger();
             waitFor([&] { return got >= file.size(); });
-            stall = probe.ms();
+            stall = probe.stopMs();
         }
         const double sendSeconds = clock.nsecsElapsed() / 1e9;
         if (got != file.size())

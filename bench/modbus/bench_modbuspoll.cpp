@@ -17,6 +17,7 @@
 #include "modbus/modbus.h"
 #include "modbus/modbustcp.h"
 #include "netclient/winsock.h"
+#include "bench/support/benchtools.h"
 #include "tests/support/modbusserver.h"
 
 #include <modbus.h>
@@ -61,32 +62,6 @@ public:
     }
     QString openFile(QWidget *, const QString &, const QString &) override { return QString(); }
 };
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
-}
-
-void runEventLoopFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool runEventLoopUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        runEventLoopFor(5);
-    }
-    return true;
-}
 
 // CPU time of the calling thread, user and system, in microseconds.
 double threadCpuUs()
@@ -151,7 +126,7 @@ WindowRun windowRate(ModbusTestServer &server, int ms, CountingDialogs &dialogs)
     w->ServeripText->setText(QStringLiteral("127.0.0.1"));
     w->ServerPortText->setText(QString::number(server.port()));
     w->cmdConnect->click();
-    if (!runEventLoopUntil([w] { return w->cmdSend->isEnabled(); }, 5000)) {
+    if (!runEventLoopUntil([w] { return w->cmdSend->isEnabled(); }, 5000, 5)) {
         std::fprintf(stderr, "window cannot connect\n");
         Windows::clear();
         return run;
@@ -182,11 +157,11 @@ WindowRun windowRate(ModbusTestServer &server, int ms, CountingDialogs &dialogs)
     samples.emplace_back(clock.nsecsElapsed(), replies);
     w->cmdStopPolling->click();
     runEventLoopUntil(
-        [w] { return w->counters().recvBytes == w->counters().sendPackets * kReplyBytes; }, 5000);
+        [w] { return w->counters().recvBytes == w->counters().sendPackets * kReplyBytes; }, 5000, 5);
     // The boxes are redrawn a few times a second: give them their last turn.
     runEventLoopUntil(
         [w] { return w->txtReceivePacket->text() == QString::number(w->counters().recvPackets); },
-        1000);
+        1000, 5);
 
     run.rate = replies / seconds;
     for (size_t i = 1; i < samples.size(); ++i) {
