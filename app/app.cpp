@@ -8,13 +8,13 @@
 
 void registerAppWindows()
 {
-    Windows::add(QStringLiteral("Main1"), Windows::Mode::Modeless, [] { return new Main1; });
+    Windows::add(WindowName::Main1, Windows::Mode::Modeless, [] { return new Main1; });
 }
 
 int runProgram(const QStringList &extraWindows)
 {
     QApplication::setWindowIcon(artworkIcon(QStringLiteral(":/icon.svg"), {16, 32, 64}));
-    Windows::show(QStringLiteral("Main1"));
+    Windows::show(WindowName::Main1);
     for (const QString &name : extraWindows)
         Windows::show(name);
     const int code = QApplication::exec();

@@ -1,10 +1,21 @@
 #include "app/form.h"
 
+#include "app/look.h"
+#include "app/tickcount.h"
 #include "app/twips.h"
+#include "app/windows.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPushButton>
+#include <QTimer>
 
 void place(QWidget *w, int left, int top, int width, int height)
 {
@@ -21,18 +32,229 @@ Form::Form(QWidget *parent) : QWidget(parent, Qt::Window)
     setFont(face);
 }
 
+Form::~Form() = default;
+
 void Form::setClientSizeTwips(int width, int height)
 {
     resize(twips(width), twips(height));
 }
 
+// --- Operations -------------------------------------------------------------
+
+Form::Operation &Form::Operation::operator=(Operation &&other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_form = other.m_form;
+        other.m_form = nullptr;
+    }
+    return *this;
+}
+
+void Form::Operation::release()
+{
+    if (!m_form)
+        return;
+    Form *form = m_form;
+    m_form = nullptr;
+    form->endOperation();
+}
+
+Form::Operation Form::beginOperation()
+{
+    if (m_operationRunning || m_unloaded) {
+        operationRefused();
+        return Operation();
+    }
+    m_operationRunning = true;
+    return Operation(this);
+}
+
+void Form::afterOperation(QObject *context, std::function<void()> action)
+{
+    m_queued.append({context, std::move(action)});
+    if (!m_operationRunning)
+        QTimer::singleShot(0, this, &Form::runQueued);
+}
+
+void Form::endOperation()
+{
+    m_operationRunning = false;
+    // What waited for the end runs from the event loop, after the handler that
+    // held the operation has returned.
+    if (!m_queued.isEmpty() || m_closePending)
+        QTimer::singleShot(0, this, &Form::runQueued);
+}
+
+void Form::runQueued()
+{
+    if (m_operationRunning || m_unloaded)
+        return; // the next end of an operation comes back here
+    while (!m_queued.isEmpty()) {
+        const QueuedAction next = m_queued.takeFirst();
+        if (!next.context)
+            continue;
+        const QPointer<Form> self(this);
+        next.action();
+        if (!self)
+            return;
+        if (m_operationRunning)
+            return; // the action started an operation: the rest follows its end
+    }
+    if (m_closePending) {
+        m_closePending = false;
+        close();
+    }
+}
+
+// --- Waits ------------------------------------------------------------------
+
+namespace {
+
+bool mayGoOn(const QPointer<Form> &form)
+{
+    return form && !form->isUnloaded() && !Windows::isEnding();
+}
+
+} // namespace
+
+bool Form::wait(int ms)
+{
+    // Measured on the tick counter as Delay() measures, but ended as soon as
+    // the window goes, not only when the time is up.
+    const quint32 start = TickCount::now();
+    const auto remaining = [start, ms] {
+        return qint64(ms) - qint64(quint32(TickCount::now() - start));
+    };
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&wake, &QTimer::timeout, [&wake, &remaining] {
+        if (const qint64 left = remaining(); left > 0)
+            wake.start(int(left));
+    });
+    wake.start(int(std::max<qint64>(remaining(), 0)));
+    return waitUntil([&remaining] { return remaining() <= 0; });
+}
+
+bool Form::waitUntil(const std::function<bool()> &done)
+{
+    const QPointer<Form> self(this);
+    QEventLoop loop;
+    loop.processEvents(QEventLoop::AllEvents);
+    for (;;) {
+        if (!mayGoOn(self))
+            return false;
+        if (done())
+            return true;
+        // Every change that done() can see comes from an event; sleep until
+        // the next one instead of spinning.
+        loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+}
+
+// --- Modal windows ----------------------------------------------------------
+
+bool Form::showModal(const QString &name)
+{
+    const QPointer<Form> self(this);
+    Windows::showModalOver(name, this);
+    return mayGoOn(self);
+}
+
+Form *Form::owner() const
+{
+    if (!m_owner || m_owner->isUnloaded())
+        return nullptr;
+    return m_owner;
+}
+
+// --- Controls ---------------------------------------------------------------
+
+void Form::place(QWidget *w, const Twips &at)
+{
+    w->setGeometry(twipsRect(at.left, at.top, at.width, at.height));
+}
+
+QLabel *Form::label(const QString &name, const QString &text, const Twips &at, QWidget *parent)
+{
+    auto *l = placed<QLabel>(name, at, parent);
+    l->setText(text);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+QPushButton *Form::button(const QString &name, const QString &text, const Twips &at,
+                          QWidget *parent)
+{
+    auto *b = placed<QPushButton>(name, at, parent);
+    b->setText(text);
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    applyButtonFace(b);
+    return b;
+}
+
+QLineEdit *Form::textBox(const QString &name, const QString &text, const Twips &at,
+                         QWidget *parent)
+{
+    auto *e = placed<QLineEdit>(name, at, parent);
+    e->setText(text);
+    return e;
+}
+
+QGroupBox *Form::frame(const QString &name, const QString &caption, const Twips &at,
+                       QWidget *parent)
+{
+    auto *g = placed<QGroupBox>(name, at, parent);
+    g->setTitle(caption);
+    // The controls of the group are the window's own, placed over it.
+    g->lower();
+    return g;
+}
+
+QFrame *Form::shape(const QString &name, const Twips &at, QWidget *parent)
+{
+    auto *f = placed<QFrame>(name, at, parent);
+    f->setFrameShape(QFrame::Box);
+    // A frame lies behind the controls it surrounds and lets clicks through.
+    f->setAttribute(Qt::WA_TransparentForMouseEvents);
+    f->lower();
+    return f;
+}
+
+QLabel *Form::picture(const QString &name, const QPixmap &pixmap, const Twips &at,
+                      QWidget *parent)
+{
+    QLabel *p = label(name, QString(), at, parent);
+    p->setPixmap(pixmap);
+    return p;
+}
+
+// --- Events -----------------------------------------------------------------
+
 void Form::closeEvent(QCloseEvent *event)
 {
+    if (m_operationRunning && m_holdClose && !Windows::isEnding()) {
+        // Closed when the running operation has ended.
+        m_closePending = true;
+        event->ignore();
+        operationRefused();
+        return;
+    }
     QWidget::closeEvent(event);
     if (event->isAccepted() && !m_unloaded) {
         m_unloaded = true;
         emit unloaded();
     }
+}
+
+bool Form::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::WindowActivate && !m_unloaded)
+        formActivate();
+    return handled;
 }
 
 void Form::paintEvent(QPaintEvent *)

@@ -34,73 +34,63 @@ Main1::Main1(QWidget *parent) : Form(parent)
     setBackgroundPicture(artwork(QStringLiteral(":/launcher/background.svg"), kBackgroundSize));
 
     // Frames first, so that they lie under the controls they frame.
-    auto shape = [this](QFrame *&f, const char *name, int left, int top, int width, int height) {
-        f = control<QFrame>(QString::fromLatin1(name));
-        f->setFrameShape(QFrame::Box);
-        place(f, left, top, width, height);
-    };
-    shape(Shape3, "Shape3", 240, 960, 2055, 615);
-    shape(Shape1, "Shape1", 240, 2160, 2055, 1095);
-    shape(Shape2, "Shape2", 240, 3720, 2055, 1095);
+    Shape3 = shape(QStringLiteral("Shape3"), {240, 960, 2055, 615});
+    Shape1 = shape(QStringLiteral("Shape1"), {240, 2160, 2055, 1095});
+    Shape2 = shape(QStringLiteral("Shape2"), {240, 3720, 2055, 1095});
 
-    auto label = [this](QLabel *&l, const char *name, const QString &text, int left, int top,
-                        int width, int height) {
-        l = control<QLabel>(QString::fromLatin1(name));
-        l->setText(text);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        place(l, left, top, width, height);
-    };
-    label(Label7, "Label7", QStringLiteral("Connect by PC's"), 240, 1920, 1335, 375);
-    label(Label8, "Label8", QStringLiteral("Connect by RJ45"), 240, 3480, 2295, 375);
-    label(Label9, "Label9", QStringLiteral("Ver:A.3.4"), 5640, 360, 735, 375);
+    Label7 = label(QStringLiteral("Label7"), QStringLiteral("Connect by PC's"), {240, 1920, 1335, 375});
+    Label8 = label(QStringLiteral("Label8"), QStringLiteral("Connect by RJ45"), {240, 3480, 2295, 375});
+    Label9 = label(QStringLiteral("Label9"), QStringLiteral("Ver:A.3.4"), {5640, 360, 735, 375});
     // The shared state, below the bottom edge of the client area.
-    label(Label1, "Label1", QStringLiteral("IP:"), 240, 5280, 615, 255);
-    label(Label2, "Label2", QStringLiteral("Mask:"), 240, 5640, 735, 255);
-    label(Label3, "Label3", QStringLiteral("Gateway:"), 240, 6000, 735, 255);
-    label(Label4, "Label4", QString(), 960, 5280, 1575, 255);
-    label(Label5, "Label5", QString(), 960, 5640, 1575, 255);
-    label(Label6, "Label6", QString(), 960, 6000, 1575, 255);
-    label(NettestIP, "NettestIP", QString(), 4920, 3600, 1575, 255);
+    Label1 = label(QStringLiteral("Label1"), QStringLiteral("IP:"), {240, 5280, 615, 255});
+    Label2 = label(QStringLiteral("Label2"), QStringLiteral("Mask:"), {240, 5640, 735, 255});
+    Label3 = label(QStringLiteral("Label3"), QStringLiteral("Gateway:"), {240, 6000, 735, 255});
+    Label4 = label(QStringLiteral("Label4"), QString(), {960, 5280, 1575, 255});
+    Label5 = label(QStringLiteral("Label5"), QString(), {960, 5640, 1575, 255});
+    Label6 = label(QStringLiteral("Label6"), QString(), {960, 6000, 1575, 255});
+    NettestIP = label(QStringLiteral("NettestIP"), QString(), {4920, 3600, 1575, 255});
     NettestIP->hide();
+    Text1 = textBox(QStringLiteral("Text1"), QStringLiteral("Text1"), {2640, 5280, 3855, 975});
 
-    Text1 = control<QLineEdit>(QStringLiteral("Text1"));
-    Text1->setText(QStringLiteral("Text1"));
-    place(Text1, 2640, 5280, 3855, 975);
-
-    auto button = [this](QPushButton *&b, const char *name, const QString &text, int left, int top,
-                         const QString &tip) {
-        b = control<QPushButton>(QString::fromLatin1(name));
-        b->setText(text);
-        b->setToolTip(tip);
-        place(b, left, top, 1815, 375);
-        applyButtonFace(b);
+    struct Tool
+    {
+        QPushButton *&button;
+        const char *name;
+        QString caption;
+        Twips at;
+        QString tip;
     };
-    button(Command1, "Command1", QStringLiteral("Wizard"), 360, 1080, QString());
-    button(Command3, "Command3", QStringLiteral("Configuration"), 360, 2280,
-           QStringLiteral("You  can configurate 4630K by RS232 here"));
-    button(Command6, "Command6", QStringLiteral("Download image"), 360, 2760,
-           QStringLiteral("You can download rom image to 4630K by Hyperterminal"));
-    button(Command2, "Command2", QStringLiteral("Nettest"), 360, 3840,
-           QStringLiteral("You  can configurate 4630K by RJ45 here"));
-    button(Command5, "Command5", QStringLiteral("ModbusTCP test"), 360, 4320,
-           QStringLiteral("You  can make a ModbusTCP test by RJ45 here"));
-    button(cmdTroubleshooting, "cmdTroubleshooting", QStringLiteral("Trouble shooting"), 4680,
-           3960, QString());
-    button(Command4, "Command4", QStringLiteral("Exit"), 4680, 4440, QString());
+    const Tool tools[] = {
+        {Command1, "Command1", QStringLiteral("Wizard"), {360, 1080, 1815, 375}, {}},
+        {Command3, "Command3", QStringLiteral("Configuration"), {360, 2280, 1815, 375},
+         QStringLiteral("You  can configurate 4630K by RS232 here")},
+        {Command6, "Command6", QStringLiteral("Download image"), {360, 2760, 1815, 375},
+         QStringLiteral("You can download rom image to 4630K by Hyperterminal")},
+        {Command2, "Command2", QStringLiteral("Nettest"), {360, 3840, 1815, 375},
+         QStringLiteral("You  can configurate 4630K by RJ45 here")},
+        {Command5, "Command5", QStringLiteral("ModbusTCP test"), {360, 4320, 1815, 375},
+         QStringLiteral("You  can make a ModbusTCP test by RJ45 here")},
+        {cmdTroubleshooting, "cmdTroubleshooting", QStringLiteral("Trouble shooting"),
+         {4680, 3960, 1815, 375}, {}},
+        {Command4, "Command4", QStringLiteral("Exit"), {4680, 4440, 1815, 375}, {}},
+    };
+    for (const Tool &t : tools) {
+        t.button = button(QString::fromLatin1(t.name), t.caption, t.at);
+        t.button->setToolTip(t.tip);
+    }
 
-    Combo1 = control<QComboBox>(QStringLiteral("Combo1"));
+    Combo1 = placed<QComboBox>(QStringLiteral("Combo1"), {1440, 1845, 855, 300});
     Combo1->setEditable(true);
-    place(Combo1, 1440, 1845, 855, 300);
 
-    connect(Command1, &QPushButton::clicked, this, [] { Windows::show(QStringLiteral("Wizard")); });
-    connect(Command2, &QPushButton::clicked, this, [] { Windows::show(QStringLiteral("frmMain")); });
+    connect(Command1, &QPushButton::clicked, this, [] { Windows::show(WindowName::Wizard); });
+    connect(Command2, &QPushButton::clicked, this, [] { Windows::show(WindowName::frmMain); });
     connect(Command3, &QPushButton::clicked, this,
-            [] { Windows::show(QStringLiteral("frmTerminal")); });
+            [] { Windows::show(WindowName::frmTerminal); });
     connect(Command5, &QPushButton::clicked, this,
-            [] { Windows::show(QStringLiteral("ModbusTCP")); });
+            [] { Windows::show(WindowName::ModbusTCP); });
     connect(Command6, &QPushButton::clicked, this, &Main1::Command6_Click);
     connect(cmdTroubleshooting, &QPushButton::clicked, this,
-            [] { Windows::show(QStringLiteral("frmTroubleshooting")); });
+            [] { Windows::show(WindowName::frmTroubleshooting); });
     connect(Command4, &QPushButton::clicked, this, [] { Windows::endProgram(); });
     // Picked or typed, the text is the choice that the other windows read.
     connect(Combo1, &QComboBox::currentTextChanged, this,
@@ -160,12 +150,12 @@ void Main1::showState()
 void Main1::Command6_Click()
 {
     const QString port = Combo1->currentText();
-    QPointer<Form> download = Windows::get(QStringLiteral("Download"));
+    QPointer<Form> download = Windows::get(WindowName::Download);
     if (!download)
         return;
     if (auto *label = download->findChild<QLabel *>(QStringLiteral("Label5")))
         label->setText(port);
-    Windows::show(QStringLiteral("Download"));
+    Windows::show(WindowName::Download);
 }
 
 void Main1::paintEvent(QPaintEvent *event)

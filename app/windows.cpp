@@ -26,6 +26,17 @@ QHash<QString, Entry> &registry()
 
 bool g_ending = false;
 
+// The entry of name; a warning (and nullptr) for a name never registered.
+Entry *entry(const QString &name)
+{
+    auto it = registry().find(name);
+    if (it == registry().end()) {
+        qWarning("No window is registered under the name \"%s\"", qPrintable(name));
+        return nullptr;
+    }
+    return &*it;
+}
+
 } // namespace
 
 void Windows::add(const QString &name, Mode mode, Factory factory)
@@ -42,10 +53,10 @@ bool Windows::has(const QString &name)
 
 Form *Windows::loaded(const QString &name)
 {
-    auto it = registry().find(name);
-    if (it == registry().end() || !it->instance || it->instance->isUnloaded())
+    const Entry *e = entry(name);
+    if (!e || !e->instance || e->instance->isUnloaded())
         return nullptr;
-    return it->instance;
+    return e->instance;
 }
 
 Form *Windows::get(const QString &name)
@@ -73,15 +84,24 @@ Form *Windows::get(const QString &name)
 
 void Windows::show(const QString &name)
 {
-    auto it = registry().find(name);
-    if (it == registry().end())
+    // The active window shows it: a click there, or the program's start.
+    showModalOver(name, qobject_cast<Form *>(QApplication::activeWindow()));
+}
+
+void Windows::showModalOver(const QString &name, Form *ownerForm)
+{
+    const Entry *e = entry(name);
+    if (!e)
         return;
-    if (it->loading && loaded(name))
+    if (e->loading && loaded(name))
         return; // the request that started the load shows it when the load ends
-    const Mode mode = it->mode;
+    const Mode mode = e->mode;
+    const QPointer<Form> owner(ownerForm);
     QPointer<Form> form = get(name);
     if (!form)
         return;
+    if (owner && owner != form)
+        form->setOwner(owner);
     if (mode == Mode::Modeless) {
         form->show();
         form->raise();
@@ -97,6 +117,9 @@ void Windows::show(const QString &name)
     QObject::connect(form, &QObject::destroyed, &loop, &QEventLoop::quit);
     if (form && !form->isUnloaded())
         loop.exec();
+    // The owner is the active window again, as it was before.
+    if (owner && !owner->isUnloaded() && owner->isVisible() && !g_ending)
+        owner->activateWindow();
 }
 
 void Windows::unload(const QString &name)

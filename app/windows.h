@@ -1,14 +1,17 @@
 #pragma once
 
+#include "app/windownames.h"
+
 #include <QString>
 
 #include <functional>
 
 class Form;
 
-// The program's windows, by name. Each window has one instance at a time: it
-// is created and loaded on first use, and loaded afresh when used again after
-// it was closed.
+// The program's windows, by name (WindowName). Each window has one instance at
+// a time: it is created and loaded on first use, and loaded afresh when used
+// again after it was closed. A name that no window was registered under is a
+// fault of the program: it is reported in the log and nothing happens.
 class Windows
 {
 public:
@@ -40,6 +43,9 @@ public:
     // or brought to the front and the call returns at once. Does nothing for
     // a window the program does not have.
     static void show(const QString &name);
+    // show() with the window's owner set: the window that shows it. A modal
+    // window gives the activation back to its owner when it closes.
+    static void showModalOver(const QString &name, Form *owner);
 
     // Closes the window if it is loaded.
     static void unload(const QString &name);

@@ -1,12 +1,9 @@
 #include "console/configurationwarning.h"
 
-#include "app/look.h"
-#include "app/twips.h"
 #include "app/windows.h"
 #include "console/frmterminal.h"
 #include "console/mscomm.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -16,22 +13,18 @@ ConfigurationWarning::ConfigurationWarning(QWidget *parent) : Form(parent)
     setWindowTitle(QStringLiteral("Warning"));
     setClientSizeTwips(7305, 1200);
 
-    Label1 = control<QLabel>(QStringLiteral("Label1"));
-    Label1->setText(QStringLiteral("The connecting of 4630K to PC(by RS232) is fail! Please make "
-                                   "sure already touch the *INIT to GND."));
+    Label1 = label(QStringLiteral("Label1"),
+                   QStringLiteral("The connecting of 4630K to PC(by RS232) is fail! Please make "
+                                  "sure already touch the *INIT to GND."),
+                   {120, 240, 7095, 375});
     Label1->setWordWrap(true);
-    place(Label1, 120, 240, 7095, 375);
-
-    cmdOK = control<QPushButton>(QStringLiteral("cmdOK"));
-    cmdOK->setText(QStringLiteral("Exit"));
-    place(cmdOK, 5880, 720, 1335, 375);
-    applyButtonFace(cmdOK);
+    cmdOK = button(QStringLiteral("cmdOK"), QStringLiteral("Exit"), {5880, 720, 1335, 375});
     connect(cmdOK, &QPushButton::clicked, this, &ConfigurationWarning::cmdOK_Click);
 }
 
 void ConfigurationWarning::formLoad()
 {
-    frmTerminal *term = Windows::loaded<frmTerminal>(QStringLiteral("frmTerminal"));
+    frmTerminal *term = Windows::loaded<frmTerminal>(WindowName::frmTerminal);
     if (!term)
         return;
     for (QPushButton *b : {term->cmdTerminal, term->cmdReboot4630K, term->Command2, term->cmdSetIP,
@@ -42,36 +35,38 @@ void ConfigurationWarning::formLoad()
 
 void ConfigurationWarning::cmdOK_Click()
 {
-    if (m_exiting)
-        return;
     // The configuration window may have been closed by its close box already;
     // then there is only this dialog left to close.
-    if (QPointer<frmTerminal> term = Windows::loaded<frmTerminal>(QStringLiteral("frmTerminal"))) {
-        ConsoleGuard::Scope operation = term->BeginOperation();
-        if (!operation)
-            return; // another exchange is running; the window says so
-        m_exiting = true;
-        QPointer<ConfigurationWarning> self(this);
-        if (term->MSComm1->PortOpen()) {
-            const bool sent = term->Send(QStringLiteral("Q\r"));
-            if (sent && !term->Wait(kExitWaitMs))
-                return; // the program is ending
-            term->MSComm1->setPortOpen(false);
-        }
-        operation.release();
-        if (!self)
-            return;
-        m_exiting = false;
-        Windows::unload(QStringLiteral("frmTerminal"));
-    }
-    close();
-}
-
-void ConfigurationWarning::closeEvent(QCloseEvent *event)
-{
-    if (m_exiting) {
-        event->ignore(); // Exit closes it when it is done
+    const QPointer<frmTerminal> term = Windows::loaded<frmTerminal>(WindowName::frmTerminal);
+    if (!term) {
+        close();
         return;
     }
-    Form::closeEvent(event);
+    // A close of this dialog waits for the end of Exit, which closes it.
+    Operation mine = beginOperation();
+    if (!mine)
+        return;
+    Operation theirs = term->beginOperation();
+    if (!theirs) {
+        // Another exchange runs there (its status bar says so): Exit follows
+        // when it has ended, as the window's own EXIT does.
+        if (!m_exitQueued) {
+            m_exitQueued = true;
+            term->afterOperation(this, [this] {
+                m_exitQueued = false;
+                cmdOK_Click();
+            });
+        }
+        return;
+    }
+    if (term->MSComm1->PortOpen()) {
+        const bool sent = term->Send(QStringLiteral("Q\r"));
+        if (sent && !term->wait(kExitWaitMs))
+            return; // the program is ending
+        term->MSComm1->setPortOpen(false);
+    }
+    theirs.release();
+    Windows::unload(WindowName::frmTerminal);
+    mine.release();
+    close();
 }

@@ -23,10 +23,7 @@ public:
     QLabel *Label1 = nullptr;
     QPushButton *cmdOK = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
-    // Exit is running: it closes the dialog itself when it is done.
-    bool m_exiting = false;
+    // Exit waits for the end of another exchange on the configuration window.
+    bool m_exitQueued = false;
 };

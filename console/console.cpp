@@ -6,8 +6,8 @@
 
 void registerConsoleWindows()
 {
-    Windows::add(QStringLiteral("frmTerminal"), Windows::Mode::Modeless,
+    Windows::add(WindowName::frmTerminal, Windows::Mode::Modeless,
                  [] { return new frmTerminal; });
-    Windows::add(QStringLiteral("ConfigurationWarning"), Windows::Mode::Modeless,
+    Windows::add(WindowName::ConfigurationWarning, Windows::Mode::Modeless,
                  [] { return new ConfigurationWarning; });
 }

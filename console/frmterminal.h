@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/form.h"
-#include "console/consoleguard.h"
 #include "console/consolemenu.h"
 #include "console/menuscreen.h"
 
@@ -28,12 +27,12 @@ class TerminalLog;
 // right-hand pane) and the device's settings read from and written to its
 // console (the left-hand part). Its load opens the port and reads the device.
 //
-// Console exchanges (the load and every later one that sends and waits) run
-// one at a time: BeginOperation() refuses a second one while the first waits,
-// telling the user in the status bar. A close request during an exchange is
-// held until the exchange has ended, and the window closes then; so the
-// window is never destroyed under a running wait, and the device is not left
-// half-way through a menu dialogue.
+// Console exchanges (the load and every later one that sends and waits) are
+// the window's operations: one at a time, a second one refused while the
+// first waits, with the busy text in the status bar. A close request during an
+// exchange is held until the exchange has ended, and the window closes then;
+// so the window is never destroyed under a running wait, and the device is not
+// left half-way through a menu dialogue.
 class frmTerminal : public Form
 {
     Q_OBJECT
@@ -51,16 +50,9 @@ public:
     void formLoad() override;
 
     // --- Console exchanges --------------------------------------------------
-    // Starts an exchange; an empty scope (and the busy text in the status bar)
-    // while another one runs.
-    ConsoleGuard::Scope BeginOperation();
-    bool isOperationRunning() const { return m_console.isBusy(); }
     // Sends text when the port is open; otherwise sends nothing, shows that the
     // port is closed in the status bar and returns false (stop the exchange).
     bool Send(const QString &text);
-    // Waits ms with the event loop running; false when the program is ending
-    // (stop the exchange).
-    bool Wait(int ms);
 
     // --- Terminal pane ----------------------------------------------------
     void MSComm1_OnComm();
@@ -198,7 +190,8 @@ public:
     QLabel *ConnectTimePanel = nullptr; // key "ConnectTime"
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    // The busy text in the status bar.
+    void operationRefused() override;
 
 private:
     void buildConfigurationPart();
@@ -223,8 +216,6 @@ private:
 
     QWidget *m_client = nullptr; // the design area, positions in twips
     QWidget *m_pictures = nullptr;
-    ConsoleGuard m_console;
-    bool m_closePending = false;
     // The re-read leaves the device's menu open; the next re-read must leave
     // it first, or its "NVCONF" would be taken as menu letters.
     bool m_menuLeftOpen = false;
@@ -267,9 +258,7 @@ private:
     // False, with the closed-port text in the status bar, when the port is
     // closed: an exchange then sends nothing and changes nothing.
     bool portReady();
-    // Wait() that also stops when the window has gone meanwhile.
-    bool pause(int ms);
 
-    // EXIT was pressed while another exchange ran.
-    bool m_exitPending = false;
+    // EXIT was pressed while another exchange ran, and waits for its end.
+    bool m_exitQueued = false;
 };

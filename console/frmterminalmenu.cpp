@@ -80,18 +80,12 @@ bool frmTerminal::portReady()
     return false;
 }
 
-bool frmTerminal::pause(int ms)
-{
-    const QPointer<frmTerminal> self(this);
-    return Wait(ms) && self;
-}
-
 bool frmTerminal::RestartMenu()
 {
     if (!Send(kQuit + kCr))
         return false;
     txtTerm->setText(QString());
-    return Send(QStringLiteral("NVCONF.EXE") + kCr) && pause(kMenuStartMs);
+    return Send(QStringLiteral("NVCONF.EXE") + kCr) && wait(kMenuStartMs);
 }
 
 bool frmTerminal::LeaveMenu()
@@ -123,7 +117,7 @@ void frmTerminal::cmdSetGateway_Click()
 
 void frmTerminal::SetAddress(const AddressRow &row)
 {
-    const ConsoleGuard::Scope operation = BeginOperation();
+    const Operation operation = beginOperation();
     if (!operation || !portReady() || !RestartMenu())
         return;
 
@@ -144,7 +138,7 @@ void frmTerminal::SetAddress(const AddressRow &row)
             return;
     } else {
         portTook = Send(row.letter);
-        if (portTook && !pause(kAddressPromptMs))
+        if (portTook && !wait(kAddressPromptMs))
             return;
         portTook = portTook && Send(joined + kCr);
         if (portTook)
@@ -160,16 +154,16 @@ void frmTerminal::SetAddress(const AddressRow &row)
 
 void frmTerminal::cmdNvconf_Click()
 {
-    const ConsoleGuard::Scope operation = BeginOperation();
+    const Operation operation = beginOperation();
     if (!operation || !portReady())
         return;
-    if (m_menuLeftOpen && (!Send(kQuit + kCr) || !pause(kStepMs)))
+    if (m_menuLeftOpen && (!Send(kQuit + kCr) || !wait(kStepMs)))
         return;
     txtTerm->setText(QString());
     if (!Send(QStringLiteral("NVCONF") + kCr))
         return;
     m_menuLeftOpen = true;
-    if (!pause(kScreenMs))
+    if (!wait(kScreenMs))
         return;
     // The menu stays open: every later exchange starts by leaving it.
     const MenuScreen::DeviceMenu menu = MenuScreen::readDeviceMenu(txtTerm->text());
@@ -180,15 +174,15 @@ void frmTerminal::cmdNvconf_Click()
 
 void frmTerminal::Command2_Click()
 {
-    const ConsoleGuard::Scope operation = BeginOperation();
+    const Operation operation = beginOperation();
     if (!operation || !portReady())
         return;
-    if (!Send(kQuit + kCr) || !pause(kStepMs))
+    if (!Send(kQuit + kCr) || !wait(kStepMs))
         return;
     txtTerm->setText(QString());
-    if (!Send(QStringLiteral("NVCONF") + kCr) || !pause(kRestoreStartMs))
+    if (!Send(QStringLiteral("NVCONF") + kCr) || !wait(kRestoreStartMs))
         return;
-    if (!Send(QStringLiteral("F")) || !pause(kStepMs))
+    if (!Send(QStringLiteral("F")) || !wait(kStepMs))
         return;
     if (!Send(kQuit + kCr))
         return;
@@ -219,17 +213,17 @@ void frmTerminal::Command2_Click()
 
 void frmTerminal::cmdDir4630K_Click()
 {
-    const ConsoleGuard::Scope operation = BeginOperation();
+    const Operation operation = beginOperation();
     if (!operation || !portReady())
         return;
-    if (!Send(kQuit) || !pause(kStepMs) || !Send(kCr) || !pause(kStepMs))
+    if (!Send(kQuit) || !wait(kStepMs) || !Send(kCr) || !wait(kStepMs))
         return;
     Send(QStringLiteral("DIR") + kCr);
 }
 
 void frmTerminal::cmdReboot4630K_Click()
 {
-    ConsoleGuard::Scope operation = BeginOperation();
+    Operation operation = beginOperation();
     if (!operation || !portReady())
         return;
     const QPointer<frmTerminal> self(this);
@@ -238,9 +232,9 @@ void frmTerminal::cmdReboot4630K_Click()
                QMessageBox::Warning, kRebootTitle);
     if (!self || Windows::isEnding() || answer != QMessageBox::Ok)
         return;
-    if (!Send(kQuit + kCr) || !pause(kStepMs))
+    if (!Send(kQuit + kCr) || !wait(kStepMs))
         return;
-    if (!Send(QStringLiteral("RESET") + kCr) || !pause(kResetMs))
+    if (!Send(QStringLiteral("RESET") + kCr) || !wait(kResetMs))
         return;
     operation.release();
     close();
@@ -250,24 +244,25 @@ void frmTerminal::CmdEXIT_Click()
 {
     if (isUnloaded())
         return;
-    if (isOperationRunning()) {
-        // The running exchange finishes first; then EXIT runs (see the
-        // guard's finished signal).
-        m_exitPending = true;
-        showStatus(TerminalLogic::kBusyText);
+    Operation operation = beginOperation();
+    if (!operation) {
+        // The running exchange finishes first (the status bar says so); then
+        // EXIT runs, once however often it was pressed meanwhile.
+        if (!m_exitQueued) {
+            m_exitQueued = true;
+            afterOperation(this, [this] {
+                m_exitQueued = false;
+                CmdEXIT_Click();
+            });
+        }
         return;
     }
-    m_exitPending = false;
-    ConsoleGuard::Scope operation = BeginOperation();
-    if (!operation)
-        return;
     if (MSComm1->PortOpen()) {
-        if (Send(kQuit + kCr) && !pause(kExitMs))
+        if (Send(kQuit + kCr) && !wait(kExitMs))
             return;
         MSComm1->setPortOpen(false);
     }
-    Windows::unload(QStringLiteral("ConfigurationWarning"));
-    m_exitPending = false; // a second EXIT meanwhile: this one closes the window
+    Windows::unload(WindowName::ConfigurationWarning);
     operation.release();
     close();
 }
@@ -347,7 +342,7 @@ void frmTerminal::cmdStopbitSet_Click()
 
 void frmTerminal::SetPortValue(ConsoleMenu::Setting setting)
 {
-    const ConsoleGuard::Scope operation = BeginOperation();
+    const Operation operation = beginOperation();
     if (!operation || !portReady())
         return;
     using ConsoleMenu::Setting;
@@ -361,16 +356,16 @@ void frmTerminal::SetPortValue(ConsoleMenu::Setting setting)
 
     if (!RestartMenu())
         return;
-    if (!Send(ConsoleMenu::menuLetter(setting)) || !pause(kStepMs))
+    if (!Send(ConsoleMenu::menuLetter(setting)) || !wait(kStepMs))
         return;
-    if (!Send(QString::number(port) + kCr) || !pause(kStepMs))
+    if (!Send(QString::number(port) + kCr) || !wait(kStepMs))
         return;
     const qsizetype noted = txtTerm->length();
     if (!value.isEmpty() && !Send(value + kCr))
         return;
     // Only what arrives from here on: the menu as the device shows it anew.
     txtTerm->setText(txtTerm->text().mid(noted));
-    if (!pause(kStepMs))
+    if (!wait(kStepMs))
         return;
     all[which]->setText(ConsoleMenu::readLine(setting, txtTerm->text()));
     LeaveMenu();
@@ -378,14 +373,14 @@ void frmTerminal::SetPortValue(ConsoleMenu::Setting setting)
 
 void frmTerminal::cmdModbusSet_Click()
 {
-    const ConsoleGuard::Scope operation = BeginOperation();
+    const Operation operation = beginOperation();
     if (!operation || !portReady())
         return;
     const int index = cmbComSet->currentIndex();
     const bool enable = cmbModbus->currentIndex() != 0;
     if (!RestartMenu())
         return;
-    if (!Send(QStringLiteral("U") + kCr) || !pause(kStepMs))
+    if (!Send(QStringLiteral("U") + kCr) || !wait(kStepMs))
         return;
     if (index >= 0 && index < int(lblDataformat.size())) {
         const auto i = static_cast<size_t>(index);

@@ -118,7 +118,7 @@ void frmTerminal::DoTransmitTextFile()
 {
     // Its bytes must not mix with a console exchange's, nor with another
     // transmission's.
-    const ConsoleGuard::Scope operation = BeginOperation();
+    const Operation operation = beginOperation();
     if (!operation)
         return;
     // However it ends, the next transmission starts clear.
@@ -153,7 +153,7 @@ void frmTerminal::DoTransmitTextFile()
 
     // A close request stops the transmission: the window closes once it has.
     auto stopRequested = [this] {
-        return Module1::CancelSend || m_closePending || Windows::isEnding();
+        return Module1::CancelSend || isClosePending() || Windows::isEnding();
     };
     const int blockSize = MSComm1->OutBufferSize();
     qint64 delivered = 0; // bytes the port has handed on

@@ -5,5 +5,5 @@
 
 void registerModbusWindows()
 {
-    Windows::add(QStringLiteral("ModbusTCP"), Windows::Mode::Modal, [] { return new ModbusTCP; });
+    Windows::add(WindowName::ModbusTCP, Windows::Mode::Modal, [] { return new ModbusTCP; });
 }

@@ -8,7 +8,7 @@
 #include "modbus/linelist.h"
 #include "modbus/modbushelp.h"
 #include "modbus/modbustext.h"
-#include "netclient/winsock.h"
+#include "net/winsock.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -101,39 +100,25 @@ ModbusTCP::~ModbusTCP()
 
 void ModbusTCP::buildControls()
 {
-    auto group = [this](const char *name, const char *title, int l, int t, int w, int h) {
-        auto *g = control<QGroupBox>(QString::fromLatin1(name));
-        g->setTitle(QString::fromLatin1(title));
-        place(g, l, t, w, h);
-        return g;
+    auto text = [](const char *latin1) { return QString::fromLatin1(latin1); };
+    auto box = [&](QLineEdit *&e, const char *name, const char *initial, int l, int t, int w) {
+        e = textBox(text(name), text(initial), {l, t, w, 300});
     };
-    auto label = [this](const char *name, const char *text, int l, int t, int w, int h) {
-        auto *lb = control<QLabel>(QString::fromLatin1(name));
-        lb->setText(QString::fromLatin1(text));
-        place(lb, l, t, w, h);
-        return lb;
-    };
-    auto box = [this](QLineEdit *&e, const char *name, const char *text, int l, int t, int w) {
-        e = control<QLineEdit>(QString::fromLatin1(name));
-        e->setText(QString::fromLatin1(text));
-        place(e, l, t, w, 300);
-    };
-    auto button = [this](QPushButton *&b, const char *name, const char *text, int l, int t,
-                         int w) {
-        b = control<QPushButton>(QString::fromLatin1(name));
-        b->setText(QString::fromLatin1(text));
-        // Enter belongs to the frame box: no button of this window is a default one.
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        applyButtonFace(b);
-        place(b, l, t, w, 345);
-    };
-    auto statBox = [&box](QLineEdit *&e, const char *name, const char *text, int l, int t,
-                          int w) {
-        box(e, name, text, l, t, w);
+    auto statBox = [&](QLineEdit *&e, const char *name, const char *initial, int l, int t, int w) {
+        box(e, name, initial, l, t, w);
         e->setReadOnly(true);
         e->setFocusPolicy(Qt::NoFocus);
         e->setStyleSheet(QStringLiteral("QLineEdit { background: #d4d0c8; }"));
+    };
+    // Enter belongs to the frame box: no button of this window is a default one.
+    auto cmd = [&](QPushButton *&b, const char *name, const char *caption, int l, int t, int w) {
+        b = button(text(name), text(caption), {l, t, w, 345});
+    };
+    auto caption = [&](const char *name, const char *shown, int l, int t, int w, int h) {
+        return label(text(name), text(shown), {l, t, w, h});
+    };
+    auto group = [&](const char *name, const char *title, int l, int t, int w, int h) {
+        frame(text(name), text(title), {l, t, w, h});
     };
 
     // Group frames first, so that the controls lie above them.
@@ -145,7 +130,7 @@ void ModbusTCP::buildControls()
     group("fraDataLog", "Data log", 9840, 1500, 3120, 675);
     group("fraStatistic", "Statistic", 9840, 2280, 3120, 4080);
 
-    QLabel *title = label("lblTitle", "MODBUSTCP TEST", 240, 60, 4335, 420);
+    QLabel *title = caption("lblTitle", "MODBUSTCP TEST", 240, 60, 4335, 420);
     QFont titleFont = title->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
@@ -153,16 +138,16 @@ void ModbusTCP::buildControls()
     title->setStyleSheet(QStringLiteral("color: #0b2a5b;"));
 
     // Server
-    label("lblIPAddress", "IP Address", 360, 900, 1000, 255);
+    caption("lblIPAddress", "IP Address", 360, 900, 1000, 255);
     box(ServeripText, "ServeripText", "192.9.40.100", 1380, 870, 1500);
-    button(cmdConnect, "cmdConnect", "Connect", 3000, 720, 1455);
-    button(cmdClose, "cmdClose", "Disconnect", 3000, 1095, 1455);
-    label("lblPort", "Port :", 9960, 240, 615, 255);
+    cmd(cmdConnect, "cmdConnect", "Connect", 3000, 720, 1455);
+    cmd(cmdClose, "cmdClose", "Disconnect", 3000, 1095, 1455);
+    caption("lblPort", "Port :", 9960, 240, 615, 255);
     box(ServerPortText, "ServerPortText", "502", 10620, 210, 855);
 
     // Frame
     box(txtString, "txtString", "10 20 00 00 00 06    21 04 00 00 00 40", 360, 1890, 3120);
-    button(cmdSend, "cmdSend", "Send", 3600, 1875, 855);
+    cmd(cmdSend, "cmdSend", "Send", 3600, 1875, 855);
     txtString->setCursorPosition(0);
 
     // Function explanations
@@ -177,12 +162,12 @@ void ModbusTCP::buildControls()
     place(txtExplanation, 4920, 780, 3840, 1260);
 
     // Timer mode
-    label("lblInterval", "Interval", 4920, 2580, 720, 255);
+    caption("lblInterval", "Interval", 4920, 2580, 720, 255);
     box(txtInterval, "txtInterval", "100", 5670, 2550, 690);
-    label("lblMs", "ms", 6420, 2580, 300, 255);
-    button(cmdSetInterval, "cmdSetInterval", "Set", 6780, 2535, 615);
-    button(cmdStartTimer, "cmdStartTimer", "Start send", 4920, 2910, 1335);
-    button(cmdStopTimer, "cmdStopTimer", "Stop send", 6360, 2910, 1335);
+    caption("lblMs", "ms", 6420, 2580, 300, 255);
+    cmd(cmdSetInterval, "cmdSetInterval", "Set", 6780, 2535, 615);
+    cmd(cmdStartTimer, "cmdStartTimer", "Start send", 4920, 2910, 1335);
+    cmd(cmdStopTimer, "cmdStopTimer", "Stop send", 6360, 2910, 1335);
 
     // Lists
     box(Text1, "Text1", "Send Data", 240, 3420, 4335);
@@ -195,39 +180,39 @@ void ModbusTCP::buildControls()
     place(lstSend, 240, 3720, 4335, 1545);
     lstReceive = control<LineList>(QStringLiteral("lstReceive"));
     place(lstReceive, 4800, 3720, 4080, 1545);
-    button(CmdClearSend, "CmdClearSend", "Clear Receive", 240, 5355, 1455);
-    button(CmdEXIT, "CmdEXIT", "Exit", 7425, 5355, 1455);
+    cmd(CmdClearSend, "CmdClearSend", "Clear Receive", 240, 5355, 1455);
+    cmd(CmdEXIT, "CmdEXIT", "Exit", 7425, 5355, 1455);
 
     // Polling and data log
-    button(cmdStartPolling, "cmdStartPolling", "Start", 9960, 930, 1335);
-    button(cmdStopPolling, "cmdStopPolling", "Stop", 11460, 930, 1335);
+    cmd(cmdStartPolling, "cmdStartPolling", "Start", 9960, 930, 1335);
+    cmd(cmdStopPolling, "cmdStopPolling", "Stop", 11460, 930, 1335);
     chkDataLog = control<QCheckBox>(QStringLiteral("chkDataLog"));
     chkDataLog->setText(QStringLiteral("Save data log to \"DataLog.txt\" "));
     place(chkDataLog, 9960, 1770, 2880, 300);
 
     // Statistics
-    label("lblByte", "Byte", 10980, 2520, 915, 255);
-    label("lblPacket", "Packet", 11940, 2520, 915, 255);
-    label("lblSend", "Send", 9960, 2850, 990, 255);
+    caption("lblByte", "Byte", 10980, 2520, 915, 255);
+    caption("lblPacket", "Packet", 11940, 2520, 915, 255);
+    caption("lblSend", "Send", 9960, 2850, 990, 255);
     statBox(txtSendByte, "txtSendByte", "0", 10980, 2820, 915);
     statBox(txtSendPacket, "txtSendPacket", "0", 11940, 2820, 915);
-    label("lblReceive", "Receive", 9960, 3210, 990, 255);
+    caption("lblReceive", "Receive", 9960, 3210, 990, 255);
     statBox(txtReceiveByte, "txtReceiveByte", "0", 10980, 3180, 915);
     statBox(txtReceivePacket, "txtReceivePacket", "0", 11940, 3180, 915);
-    label("lblDifference", "Difference", 9960, 3570, 990, 255);
+    caption("lblDifference", "Difference", 9960, 3570, 990, 255);
     statBox(txtDiffPercent, "txtDiffPercent", "0.00 %", 10980, 3540, 915);
     statBox(txtDiffPacket, "txtDiffPacket", "0", 11940, 3540, 915);
-    label("lblStartTime", "Start time", 9960, 3990, 990, 255);
+    caption("lblStartTime", "Start time", 9960, 3990, 990, 255);
     statBox(txtStartTime, "txtStartTime", "Start Time", 10980, 3960, 1875);
-    label("lblStopTime", "Stop time", 9960, 4350, 990, 255);
+    caption("lblStopTime", "Stop time", 9960, 4350, 990, 255);
     statBox(txtStopTime, "txtStopTime", "Stop Time", 10980, 4320, 1875);
-    label("lblMax", "Max", 9960, 4770, 990, 255);
+    caption("lblMax", "Max", 9960, 4770, 990, 255);
     statBox(txtTimeMax, "txtTimeMax", "000", 10980, 4740, 915);
-    label("lblMin", "Min", 9960, 5130, 990, 255);
+    caption("lblMin", "Min", 9960, 5130, 990, 255);
     statBox(txtTimeMin, "txtTimeMin", "000", 10980, 5100, 915);
-    label("lblAverage", "Average", 9960, 5490, 990, 255);
+    caption("lblAverage", "Average", 9960, 5490, 990, 255);
     statBox(txtTimeAverage, "txtTimeAverage", "000", 10980, 5460, 915);
-    button(cmdClearStatistic, "cmdClearStatistic", "Clear", 10980, 5880, 1335);
+    cmd(cmdClearStatistic, "cmdClearStatistic", "Clear", 10980, 5880, 1335);
 
     // Byte labels: the header row, then the request's and the response's PDU.
     controlArray(lbTCPHead, QStringLiteral("lbTCPHead"));
@@ -346,7 +331,7 @@ void ModbusTCP::cmdSend_Click()
     // line must follow the request's.
     if (DataLogOn)
         m_log.writeLine(ModbusText::sendLogLine(ModbusText::now(), line));
-    Module1::Delay(0);
+    wait(0);
 }
 
 void ModbusTCP::txtString_KeyPress(int KeyAscii)
@@ -376,9 +361,7 @@ void ModbusTCP::Winsock1_DataArrival(qint64)
     showCounts();
     lstReceive->setCurrentRow(lstReceive->count() - 1);
 
-    QPointer<ModbusTCP> self(this);
-    Module1::Delay(0);
-    if (!self)
+    if (!wait(0))
         return;
     if (Polling)
         cmdSend_Click();

@@ -16,7 +16,7 @@
 #include "modbus/linelist.h"
 #include "modbus/modbus.h"
 #include "modbus/modbustcp.h"
-#include "netclient/winsock.h"
+#include "net/winsock.h"
 #include "bench/support/benchtools.h"
 #include "tests/support/modbusserver.h"
 

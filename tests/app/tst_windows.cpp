@@ -2,6 +2,8 @@
 #include "app/module1.h"
 #include "app/windows.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -21,6 +23,17 @@ struct CountingForm : Form
             Module1::Delay(m_loadMs);
     }
     int m_loadMs;
+};
+
+// A window with operations, as the windows that talk to a device have.
+struct BusyForm : Form
+{
+    using Form::setCloseHeldDuringOperation;
+    void operationRefused() override { ++refusals; }
+    void formActivate() override { ++activations; }
+    int refusals = 0;
+    int activations = 0;
+    QString shared = QStringLiteral("before");
 };
 
 } // namespace
@@ -54,7 +67,15 @@ private slots:
         QTRY_VERIFY(a.isNull());
         QVERIFY(Windows::get("w"));
         QCOMPARE(g_loads, 2);
-        QVERIFY(!Windows::get("nothing")); // an unknown window is inert
+    }
+
+    // A name no window was registered under is a fault of the program: it is
+    // reported, and nothing else happens.
+    void unknownNameIsReported()
+    {
+        QTest::ignoreMessage(QtWarningMsg, "No window is registered under the name \"nothing\"");
+        QVERIFY(!Windows::get("nothing"));
+        QTest::ignoreMessage(QtWarningMsg, "No window is registered under the name \"nothing\"");
         Windows::show("nothing");
     }
 
@@ -69,6 +90,140 @@ private slots:
         Form *f = Windows::get("slow");
         QCOMPARE(g_loads, 1);
         QCOMPARE(during, f);
+    }
+
+    // One operation at a time: a second one is refused while the first runs,
+    // a moved scope holds it, and releasing twice ends it once. Actions queued
+    // meanwhile run after it, in order; one whose context went is dropped.
+    void operationsRunOneAtATime()
+    {
+        BusyForm form;
+        QStringList ran;
+        {
+            Form::Operation first = form.beginOperation();
+            Form::Operation moved = std::move(first);
+            QVERIFY(moved && !first && form.isOperationRunning());
+            QVERIFY(!form.beginOperation());
+            QCOMPARE(form.refusals, 1);
+            auto *gone = new QObject;
+            form.afterOperation(&form, [&] { ran << "a"; });
+            form.afterOperation(gone, [&] { ran << "dropped"; });
+            form.afterOperation(&form, [&] {
+                ran << "b";
+                // An action that starts an operation holds the rest back.
+                auto held = std::make_shared<Form::Operation>(form.beginOperation());
+                QTimer::singleShot(20, &form, [held] { held->release(); });
+            });
+            form.afterOperation(&form, [&] { ran << "c"; });
+            delete gone;
+            first.release();
+            QVERIFY(form.isOperationRunning());
+            QCoreApplication::processEvents();
+            QVERIFY2(ran.isEmpty(), "nothing runs before the operation ends");
+        }
+        QTRY_COMPARE(ran, (QStringList{"a", "b"}));
+        QTRY_COMPARE(ran, (QStringList{"a", "b", "c"}));
+        QVERIFY(!form.isOperationRunning());
+        // With nothing running, a queued action runs from the event loop.
+        form.afterOperation(&form, [&] { ran << "d"; });
+        QVERIFY(ran.size() == 3);
+        QTRY_COMPARE(ran.size(), 4);
+    }
+
+    // A close during an operation waits for its end (by default); a window
+    // that lets it through sees its waits end with false instead.
+    void closeDuringAnOperation()
+    {
+        QPointer<BusyForm> held = new BusyForm;
+        held->show();
+        {
+            Form::Operation op = held->beginOperation();
+            QVERIFY(!held->close());
+            QVERIFY(held->isClosePending() && held->isVisible() && held->refusals == 1);
+            QVERIFY(held->wait(1));
+        }
+        QTRY_VERIFY(held.isNull());
+
+        QPointer<BusyForm> through = new BusyForm;
+        through->setCloseHeldDuringOperation(false);
+        through->show();
+        Form::Operation op = through->beginOperation();
+        QTimer::singleShot(10, through.data(), [&] { through->close(); });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY2(!through->wait(5000), "a closed window's wait tells the handler to stop");
+        QVERIFY(clock.elapsed() < 4000);
+    }
+
+    // The waits: a fixed time, or until a condition holds, sleeping between
+    // events; both stop when the window goes or the program ends.
+    void waits()
+    {
+        QPointer<BusyForm> form = new BusyForm;
+        bool flag = false;
+        QTimer::singleShot(30, form.data(), [&flag] { flag = true; });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(form->waitUntil([&flag] { return flag; }));
+        QVERIFY(clock.elapsed() >= 29);
+        // The condition is tested after a first yield, so an event already
+        // queued is seen.
+        flag = false;
+        QTimer::singleShot(0, form.data(), [&flag] { flag = true; });
+        QVERIFY(form->waitUntil([&flag] { return flag; }));
+
+        QTimer::singleShot(10, form.data(), [&form] { delete form.data(); });
+        QVERIFY(!form->waitUntil([] { return false; }));
+        QVERIFY(form.isNull());
+
+    }
+
+    // A modal window reads and writes its owner's state while it is open; the
+    // owner sees what it wrote once it has closed, and becomes active again.
+    // An owner closed meanwhile is no longer reachable from the dialog.
+    void modalWindowsAndTheirOwner()
+    {
+        Windows::add("owner", Windows::Mode::Modeless, [] { return new BusyForm; });
+        Windows::add("dialog", Windows::Mode::Modal, [] { return new BusyForm; });
+        Windows::show("owner");
+        QPointer<BusyForm> owner = static_cast<BusyForm *>(Windows::get("owner"));
+        QVERIFY(owner);
+        owner->activateWindow();
+        QTRY_VERIFY(owner->activations > 0);
+        const int activationsBefore = owner->activations;
+
+        QString seen;
+        QTimer::singleShot(10, [&seen] {
+            auto *dialog = static_cast<BusyForm *>(Windows::loaded("dialog"));
+            auto *o = static_cast<BusyForm *>(dialog->owner());
+            seen = o->shared;
+            o->shared = QStringLiteral("written by the dialog");
+            dialog->close();
+        });
+        QVERIFY(owner->showModal("dialog"));
+        QCOMPARE(seen, QStringLiteral("before"));
+        QCOMPARE(owner->shared, QStringLiteral("written by the dialog"));
+        QTRY_VERIFY(owner->activations > activationsBefore);
+
+        bool ownerGoneInDialog = false;
+        QTimer::singleShot(10, [&] {
+            auto *dialog = static_cast<BusyForm *>(Windows::loaded("dialog"));
+            owner->close();
+            ownerGoneInDialog = dialog->owner() == nullptr;
+            dialog->close();
+        });
+        QVERIFY2(!owner->showModal("dialog"), "the owner closed while the dialog was open");
+        QVERIFY(ownerGoneInDialog);
+    }
+
+    // Last: the program's end stays in force for the rest of the run.
+    void endingProgramStopsWaits()
+    {
+        Windows::add("w", Windows::Mode::Modeless, [] { return new BusyForm; });
+        QPointer<Form> w = Windows::get("w");
+        QTimer::singleShot(10, [] { Windows::endProgram(); });
+        QVERIFY(!w->waitUntil([] { return false; }));
+        QVERIFY(!w->wait(1000));
     }
 };
 

@@ -109,19 +109,21 @@ private slots:
         QVERIFY(m_dialogs->shown().isEmpty());
     }
 
-    // While another exchange runs on the window, Exit waits its turn; the
-    // dialog's close box does not interrupt a running Exit.
+    // While another exchange runs on the window, Exit waits its turn and then
+    // runs once, however often it was pressed; the dialog's close box does not
+    // interrupt a running Exit.
     void exitIsOneExchange()
     {
         {
-            ConsoleGuard::Scope busy = m_term->BeginOperation();
+            Form::Operation busy = m_term->beginOperation();
             QVERIFY(busy);
+            QTest::mouseClick(m_warning->cmdOK, Qt::LeftButton);
             QTest::mouseClick(m_warning->cmdOK, Qt::LeftButton);
             QVERIFY(m_warning && m_term && m_term->MSComm1->PortOpen());
             QCOMPARE(m_term->StatusPanel->text(), QStringLiteral("狀態: 裝置通訊中，請稍候"));
+            QCOMPARE(m_dev->received(), QByteArray("\r"));
         }
         QTimer::singleShot(100, m_warning.data(), [this] { QVERIFY(!m_warning->close()); });
-        QTest::mouseClick(m_warning->cmdOK, Qt::LeftButton);
         QTRY_VERIFY(m_term.isNull() && m_warning.isNull());
         QCOMPARE(m_dev->received(), QByteArray("\rQ\r"));
     }

@@ -1,4 +1,3 @@
-#include "console/consoleguard.h"
 #include "console/linesettings.h"
 #include "console/mscomm.h"
 #include "console/terminallogic.h"
@@ -67,21 +66,6 @@ private slots:
         // Only a ring's start counts; the port's own lines never do.
         QVERIFY(events(P::RingIndicatorSignal, {}).isEmpty());
         QVERIFY(events({}, P::DataTerminalReadySignal | P::RequestToSendSignal).isEmpty());
-    }
-
-    // A moved scope holds the exchange; releasing twice ends it once.
-    void guardScopes()
-    {
-        ConsoleGuard guard;
-        QSignalSpy finished(&guard, &ConsoleGuard::finished);
-        ConsoleGuard::Scope first = guard.tryBegin();
-        ConsoleGuard::Scope moved = std::move(first);
-        QVERIFY(moved && !first && !guard.tryBegin());
-        first.release();
-        QVERIFY(guard.isBusy());
-        moved.release();
-        moved.release();
-        QVERIFY(!guard.isBusy() && finished.count() == 1);
     }
 };
 

@@ -225,7 +225,7 @@ private slots:
         QTimer::singleShot(300, this, [&refused] {
             frmTerminal *f = Windows::loaded<frmTerminal>(kTerminal);
             QVERIFY(f);
-            refused = !f->BeginOperation()
+            refused = !f->beginOperation()
                       && f->StatusPanel->text().contains(TerminalLogic::kBusyText);
             Windows::unload(kTerminal);
         });

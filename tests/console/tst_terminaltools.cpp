@@ -211,7 +211,7 @@ private slots:
         QVERIFY(!Module1::CancelSend && f->MSComm1->OutBufferCount() == 0);
         bool alone = false; // while it runs, the button is off and nothing else starts
         transmit(big, [&] {
-            alone = !f->TransmitTextFile->isEnabled() && !f->BeginOperation();
+            alone = !f->TransmitTextFile->isEnabled() && !f->beginOperation();
             Module1::CancelSend = true;
         });
         QVERIFY(alone && !m_gaveUp && !Module1::CancelSend && !f->isOperationRunning());

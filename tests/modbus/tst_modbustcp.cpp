@@ -5,7 +5,7 @@
 #include "modbus/modbushelp.h"
 #include "modbus/modbustcp.h"
 #include "modbus/modbustext.h"
-#include "netclient/winsock.h"
+#include "net/winsock.h"
 #include "tests/support/modbusserver.h"
 #include "tests/support/scripteddialogs.h"
 

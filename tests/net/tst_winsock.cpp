@@ -1,4 +1,4 @@
-#include "netclient/winsock.h"
+#include "net/winsock.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -75,10 +75,17 @@ private slots:
         QVERIFY2(!client.Connect(), "a closing connection must be closed first");
         client.Close();
 
+        // By name: every state on the way, in order.
         Server second;
+        QSignalSpy states(&client, &Winsock::StateChanged);
         QVERIFY(connectTo(client, second.w.LocalPort, "localhost"));
         QCOMPARE(client.State(), int(Winsock::sckResolvingHost));
         QTRY_COMPARE(client.State(), int(Winsock::sckConnected));
+        QList<int> passed;
+        for (const QList<QVariant> &s : states)
+            passed << s.at(0).toInt();
+        QCOMPARE(passed, (QList<int>{Winsock::sckResolvingHost, Winsock::sckHostResolved,
+                                     Winsock::sckConnecting, Winsock::sckConnected}));
     }
 
     void requestNotAcceptedIsRefused()
@@ -145,23 +152,66 @@ private slots:
         QTRY_COMPARE(blocks, (QList<QByteArray>{"first", "second"}));
     }
 
+    // A handler may destroy the socket inside any of its events; nothing of it
+    // is touched afterwards (the sanitizer build checks).
+    void destroyedInsideItsOwnHandlers_data()
+    {
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<int>("state"); // for a state change: the state it goes to
+        for (int state : {Winsock::sckResolvingHost, Winsock::sckHostResolved,
+                          Winsock::sckConnecting, Winsock::sckConnected, Winsock::sckClosing,
+                          Winsock::sckError, Winsock::sckClosed})
+            QTest::addRow("state change to %d", state) << "state" << state;
+        for (const char *event : {"connect", "close", "arrival", "error", "request"})
+            QTest::newRow(event) << event << -1;
+    }
     void destroyedInsideItsOwnHandlers()
     {
+        QFETCH(QString, event);
+        QFETCH(int, state);
         Server server;
-        QPointer<Winsock> client = new Winsock;
-        connect(client, &Winsock::DataArrival, this, [&client] { delete client; });
-        QVERIFY(connectTo(*client, server.w.LocalPort));
-        QTRY_COMPARE(server.w.State(), int(Winsock::sckConnected));
-        QVERIFY(server.w.SendData(QByteArray("bye")));
-        QTRY_VERIFY(client.isNull());
+        QPointer<Winsock> w = new Winsock;
+        auto destroy = [&w] { delete w.data(); };
+        if (event == "state")
+            connect(w, &Winsock::StateChanged, this, [&w, state](int s) {
+                if (s == state)
+                    delete w.data();
+            });
+        else if (event == "connect")
+            connect(w, &Winsock::ConnectEvent, this, destroy);
+        else if (event == "close")
+            connect(w, &Winsock::CloseEvent, this, destroy);
+        else if (event == "arrival")
+            connect(w, &Winsock::DataArrival, this, destroy);
+        else if (event == "error")
+            connect(w, &Winsock::Error, this, destroy);
 
-        QPointer<Winsock> listener = new Winsock;
-        QVERIFY(listener->Listen());
-        connect(listener, &Winsock::ConnectionRequest, this, [&listener] { delete listener; });
-        Winsock caller;
-        QVERIFY(connectTo(caller, listener->LocalPort));
-        QTRY_VERIFY(listener.isNull());
-        QTRY_COMPARE(caller.State(), int(Winsock::sckClosing));
+        if (event == "request") {
+            QVERIFY(w->Listen());
+            connect(w, &Winsock::ConnectionRequest, this, destroy);
+            Winsock caller;
+            QVERIFY(connectTo(caller, w->LocalPort));
+            QTRY_VERIFY(w.isNull());
+            QTRY_COMPARE(caller.State(), int(Winsock::sckClosing));
+            return;
+        }
+        // Each way leads through the event: a refused connection for the
+        // error, a peer that sends and closes for the rest.
+        const int port = event == "error" || state == Winsock::sckError
+                             ? Server().w.LocalPort
+                             : server.w.LocalPort;
+        QVERIFY(connectTo(*w, port, "localhost"));
+        if (w && event != "error" && state != Winsock::sckError) {
+            QTRY_VERIFY(w.isNull() || server.w.State() == Winsock::sckConnected);
+            server.w.SendData(QByteArray("bye"));
+            server.w.Close();
+        }
+        if (w && state == Winsock::sckClosed) {
+            QTRY_VERIFY(w.isNull() || w->State() == Winsock::sckClosing);
+            if (w)
+                w->Close();
+        }
+        QTRY_VERIFY(w.isNull());
     }
 };
 

@@ -107,7 +107,8 @@ signals:
 private:
     friend class WinsockListener;
 
-    void setState(int state);
+    // Raises StateChanged() on a change; false when a handler destroyed us.
+    bool setState(int state);
     // Raises one of our signals; false when a handler destroyed us meanwhile.
     template <class Signal>
     bool raise(Signal &&signal);

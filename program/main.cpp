@@ -1,8 +1,5 @@
 #include "app/app.h"
-#include "console/console.h"
-#include "guides/guides.h"
-#include "modbus/modbus.h"
-#include "netclient/netclient.h"
+#include "program/allwindows.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -21,10 +18,6 @@ int main(int argc, char *argv[])
     parser.addOption(showOption);
     parser.process(application);
 
-    registerAppWindows();
-    registerConsoleWindows();
-    registerNetclientWindows();
-    registerModbusWindows();
-    registerGuidesWindows();
+    registerAllWindows();
     return runProgram(parser.values(showOption));
 }

@@ -1,4 +1,4 @@
-#include "netclient/winsock.h"
+#include "net/winsock.h"
 
 #include <QHostAddress>
 #include <QSet>
@@ -105,12 +105,12 @@ bool Winsock::raise(Signal &&signal)
     return true;
 }
 
-void Winsock::setState(int state)
+bool Winsock::setState(int state)
 {
     if (m_state == state)
-        return;
+        return true;
     m_state = state;
-    emit StateChanged(state);
+    return raise([this, state] { emit StateChanged(state); });
 }
 
 bool Winsock::Connect()
@@ -127,7 +127,8 @@ bool Winsock::Connect()
     auto *socket = new QTcpSocket(this);
     adoptSocket(socket);
     const QHostAddress literal(RemoteHost);
-    setState(literal.isNull() ? sckResolvingHost : sckConnecting);
+    if (!setState(literal.isNull() ? sckResolvingHost : sckConnecting))
+        return true; // a handler of the state change destroyed us
     // Started from the event loop: a connection that fails at once must still
     // report after Connect() has returned, like every other outcome.
     const QString host = RemoteHost;
@@ -271,8 +272,9 @@ void Winsock::onSocketStateChanged()
             setState(sckResolvingHost);
         break;
     case QAbstractSocket::ConnectingState:
-        if (m_state == sckResolvingHost)
-            setState(sckHostResolved);
+        if (m_state == sckResolvingHost
+            && (!setState(sckHostResolved) || m_state != sckHostResolved))
+            return; // destroyed or closed by a handler of the state change
         setState(sckConnecting);
         break;
     default:
@@ -283,7 +285,8 @@ void Winsock::onSocketStateChanged()
 void Winsock::onConnected()
 {
     LocalPort = m_socket->localPort();
-    setState(sckConnected);
+    if (!setState(sckConnected) || m_state != sckConnected)
+        return; // destroyed or closed by a handler of the state change
     raise([this] { emit ConnectEvent(); });
 }
 
@@ -330,7 +333,8 @@ void Winsock::onDisconnected()
         if (!self || m_state != sckConnected)
             return;
     }
-    setState(sckClosing);
+    if (!setState(sckClosing) || m_state != sckClosing)
+        return; // destroyed or closed by a handler of the state change
     raise([this] { emit CloseEvent(); });
 }
 

@@ -1,0 +1,4 @@
+#pragma once
+
+// Registers every window of the program with the window registry.
+void registerAllWindows();
