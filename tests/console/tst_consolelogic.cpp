@@ -21,6 +21,8 @@ private slots:
         QTest::newRow("usual") << "57600,n,8,1" << "57600,n,8,1";
         QTest::newRow("blanks, upper case") << " 9600 , E , 7 , 2 " << "9600,e,7,2";
         QTest::newRow("odd, 1.5 stop bits") << "1200,o,5,1.5" << "1200,o,5,1.5";
+        QTest::newRow("mark") << "2400,M,8,1" << "2400,m,8,1";
+        QTest::newRow("space") << "4800,s,7,2" << "4800,s,7,2";
         for (const char *bad : {"fast", "57600,n,8", "0,n,8,1", "99999999,n,8,1", "57600,x,8,1",
                                 "57600,n,9,1", "57600,n,8,3"})
             QTest::newRow(bad) << bad << "";

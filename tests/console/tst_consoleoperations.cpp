@@ -164,6 +164,7 @@ private slots:
         s.databits[0] = "5"; // not offered on COM1
         s.parities[1] = "2";
         s.stopbits[0] = "2";
+        s.baudrates[3] = "38400";
         s.baudrates[7] = "19200";
         LauncherState::instance().setComPort("COM2");
         LauncherState::instance().setPcIp("192.168.1.10");
@@ -277,7 +278,11 @@ private slots:
         QTest::newRow("COM3 to 115200")
             << 3 << "9600|8|0|1|9600|8|None|1|Enable|4|2" << "Baudrate" << "115200"
             << QByteArray("B115200")
-            << "1:57600 2:9600 3:115200 4:9600 5:9600 6:9600 7:9600 8:19200";
+            << "1:57600 2:9600 3:115200 4:38400 5:9600 6:9600 7:9600 8:19200";
+        QTest::newRow("COM4 from 38400 to 1200")
+            << 4 << "38400|8|0|1|38400|8|None|1|Enable|4|2" << "Baudrate" << "1200"
+            << QByteArray("B1200")
+            << "1:57600 2:9600 3:115200 4:1200 5:9600 6:9600 7:9600 8:19200";
     }
     void setPortValue()
     {
@@ -289,6 +294,11 @@ private slots:
         QFETCH(QString, allPorts);
         choosePort(port);
         QCOMPARE(portShown(), shown);
+        // Every port offers the same rates, in this order.
+        QStringList rates;
+        for (int i = 0; i < m_f->cmbBaudrate->count(); ++i)
+            rates << m_f->cmbBaudrate->itemText(i);
+        QCOMPARE(rates.join(' '), "1200 2400 4800 9600 19200 38400 57600 115200");
         auto *list = child<QComboBox>("cmb" + setting);
         auto *own = child<QLabel>("lbl" + setting);
         list->setCurrentIndex(list->findText(choice));

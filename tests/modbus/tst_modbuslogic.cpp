@@ -71,9 +71,12 @@ private slots:
     void statisticsFormats()
     {
         // Lost share (nothing sent: a reply after Clear) and average round trip.
-        QCOMPARE((QStringList{diffPercentText(3, 1), diffPercentText(2, 3), diffPercentText(0, 1), averageText(8.26),
+        // A share that rounds to zero from below shows no minus sign.
+        QCOMPARE((QStringList{diffPercentText(3, 1), diffPercentText(2, 3), diffPercentText(0, 1),
+                              diffPercentText(100000, 100001), averageText(8.26),
                               averageText(1234.56), averageText(1000.0, 5.0), averageText(1000.0, 0.0)}),
-                 (QStringList{"66.67 %", "-50.00 %", "0.00 %", "008.3", "1234.6", "200.0", "000.0"}));
+                 (QStringList{"66.67 %", "-50.00 %", "0.00 %", "0.00 %", "008.3", "1234.6", "200.0",
+                              "000.0"}));
 
         // Counters do not wrap where 32 bits would; round trips across the tick wrap.
         ModbusCounters c;
@@ -85,6 +88,11 @@ private slots:
         qint32 minTime = RoundTrip::kMinTimeReset, maxTime = RoundTrip::kMaxTimeReset;
         RoundTrip::record(1500, minTime, maxTime);
         QCOMPARE(minTime, 1000); // a second or more never becomes the minimum
+        // The first reply after a reset is both the longest and the shortest.
+        minTime = RoundTrip::kMinTimeReset;
+        maxTime = RoundTrip::kMaxTimeReset;
+        const RoundTrip::Change first = RoundTrip::record(7, minTime, maxTime);
+        QVERIFY(first.min && first.max && minTime == 7 && maxTime == 7);
     }
 
     void intervals()
@@ -95,29 +103,77 @@ private slots:
             QVERIFY2(!intervalMs(QString::fromLatin1(bad)), bad);
     }
 
+    // Every line of every item's explanation.
     void explanations_data()
     {
         QTest::addColumn<int>("item");
-        QTest::addColumn<QString>("last");
-        QTest::newRow("01") << 0 << "    Byte 3-(B+2): Bit values (least significant is first coil)";
-        QTest::newRow("05 ends with a line end") << 4 << "";
-        QTest::newRow("06") << 5 << "    Byte 4-5:     Register value";
-        QTest::newRow("15") << 6 << "    Byte 4-5:     Bit count";
-        QTest::newRow("16") << 7 << "    Byte 4-5:     Word count";
+        QTest::addColumn<QStringList>("request");  // after the function line
+        QTest::addColumn<QStringList>("response"); // after the function line
+        const QString bitCount = QStringLiteral("    Byte 4-5:     Bit count");
+        const QString wordCount = QStringLiteral("    Byte 4-5:     Word count");
+        const QStringList bitReply = {
+            QStringLiteral("    Byte 2:       Byte count of response [B=(bit count + 7)/8]"),
+            QStringLiteral("    Byte 3-(B+2): Bit values (least significant is first coil)")};
+        const QStringList wordReply = {
+            QStringLiteral("    Byte 2:       Byte count of response (B=2 x word count)"),
+            QStringLiteral("    Byte 3-(B+2): Register values")};
+        const QString ch = QStringLiteral("channel"); // the channel line of the item
+        QTest::newRow("01") << 0 << QStringList{ch, bitCount} << bitReply;
+        QTest::newRow("02") << 1 << QStringList{ch, bitCount} << bitReply;
+        QTest::newRow("03") << 2 << QStringList{ch, wordCount} << wordReply;
+        QTest::newRow("04") << 3 << QStringList{ch, wordCount} << wordReply;
+        QTest::newRow("05 ends with a line end")
+            << 4
+            << QStringList{ch, "    Byte 4:       =FF for trun ON coil, 00 for trun OFF coil",
+                           "    Byte 5:       =00"}
+            << QStringList{ch, "    Byte 4:       =FF to trun ON coil, =00 to trun OFF coil (echoed)",
+                           "    Byte 5:       =00", ""};
+        QTest::newRow("06") << 5 << QStringList{ch, "    Byte 4-5:     Register value"}
+                            << QStringList{ch, "    Byte 4-5:     Register value"};
+        QTest::newRow("15")
+            << 6
+            << QStringList{ch, bitCount, "    Byte 6:       Byte count [B=(bit count + 7)/8]",
+                           "    Byte 7-(B+6): Data to be written (least significant is first coil)"}
+            << QStringList{ch, bitCount};
+        QTest::newRow("16")
+            << 7
+            << QStringList{ch, wordCount, "    Byte 6:       Byte count (B=2 x word count)",
+                           "    Byte 7-(B+6): Register values"}
+            << QStringList{ch, wordCount};
     }
     void explanations()
     {
         QFETCH(int, item);
-        const QString text = ModbusHelp::explanation(item);
-        const QStringList lines = text.split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.at(9), QStringLiteral("[Request]"));
+        QFETCH(QStringList, request);
+        QFETCH(QStringList, response);
         const QString itemText = ModbusHelp::functionItems().at(item);
-        QCOMPARE(lines.at(12), QStringLiteral("    Byte 2-3:     Channel NO. of Device for ") + itemText.right(2));
-        QTEST(lines.last(), "last");
-        QCOMPARE(text.count(QLatin1Char('\n')) + text.count(QLatin1Char('\r')), 2 * text.count(QStringLiteral("\r\n")));
+        const QString channel = QStringLiteral("    Byte 2-3:     Channel NO. of Device for ")
+                                + itemText.right(2);
         const QString call = item < 6 ? QStringLiteral("0%1").arg(item + 1)
                                       : QStringLiteral("%1 (hex)").arg(item == 6 ? "0F" : "10");
-        QCOMPARE(text.count(QStringLiteral("    Byte 1:       Function call=") + call + "\r\n"), 2);
+        const QString function = QStringLiteral("    Byte 1:       Function call=") + call;
+        const QString netId = QStringLiteral("    Byte 0:       Net ID (Device number)");
+        QStringList expected = {
+            item == 5 || item == 6 ? QStringLiteral("[Prefixed 6 bytes of Modbus/TCP protocol]")
+                                   : QStringLiteral("[Prefixed 6 bytes for Modbus/TCP protocol]"),
+            "    Byte 0: MB transaction identificaion - copied by server - normally 0",
+            "    Byte 1: MB transaction identificaion - copied by server - normally 0",
+            "    Byte 2: MB protocol identification=0",
+            "    Byte 3: MB protocol identification=0",
+            "    Byte 4: Length field for Upper byte=0",
+            "                (since all messages are smaller than 256)",
+            "    Byte 5: Length field for Lower byte=number of bytes following",
+            "",
+            "[Request]", netId, function};
+        for (const QString &line : request)
+            expected << (line == QLatin1String("channel") ? channel : line);
+        expected << "" << "[Response]" << netId << function;
+        for (const QString &line : response)
+            expected << (line == QLatin1String("channel") ? channel : line);
+        const QString text = ModbusHelp::explanation(item);
+        QCOMPARE(text.split(QStringLiteral("\r\n")), expected);
+        // No line end but CR LF.
+        QCOMPARE(text.count(QLatin1Char('\n')) + text.count(QLatin1Char('\r')), 2 * text.count(QStringLiteral("\r\n")));
         QCOMPARE(ModbusHelp::itemForText(itemText), std::optional<int>(item));
         QVERIFY(!ModbusHelp::itemForText(itemText + QLatin1Char(' ')));
     }
