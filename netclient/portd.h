@@ -58,8 +58,9 @@ struct ModuleName
     bool hasCount = false;
     QString countText;
     // countText as a port count the client can serve: a whole decimal number
-    // 1 to 8 (blanks and line ends around it allowed); nothing for anything
-    // else, so that no port beyond the eighth is ever addressed.
+    // 1 to 8 (blanks and line ends around it allowed). Nothing for anything
+    // else: the client then keeps the count it had, as for a name without the
+    // separator, so that no port beyond the eighth is ever addressed.
     std::optional<int> portCount;
 };
 ModuleName readModuleName(const QString &reply);
