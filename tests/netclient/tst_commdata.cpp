@@ -1,0 +1,280 @@
+#include "netclient/commdata.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace CommData;
+
+namespace {
+
+// A receive box and its hex view as a window keeps them, changed only by
+// the updates that CommBuffers hands out.
+struct Box
+{
+    QString text;
+    QString hex;
+
+    void apply(const CommBuffers::BoxUpdate &u)
+    {
+        if (u.replace) {
+            text = u.text;
+            hex = u.hexText();
+            return;
+        }
+        QVERIFY2(u.dropped <= text.size(), "drops no more than the box holds");
+        text.remove(0, u.dropped);
+        text += u.text;
+        hex.remove(0, u.hexDropped());
+        hex += u.hexText();
+    }
+};
+
+QString randomArrival(QRandomGenerator &rng, int maxLength)
+{
+    static const char16_t pool[] = {u'a', u'b', u'\r', u'\n', u'\u4E2D', u'\xD83D', u'\xDE00'};
+    QString s;
+    const int n = rng.bounded(maxLength + 1);
+    s.reserve(n);
+    for (int i = 0; i < n; ++i)
+        s += QChar(pool[rng.bounded(int(std::size(pool)))]);
+    return s;
+}
+
+} // namespace
+
+// The data connections: what a send puts on the wire, what an arrival adds to
+// its port's bounded buffer, and the box updates and hex views that follow.
+class TstCommData : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void hexView_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("hex");
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("digit") << "0" << "30.";
+        QTest::newRow("line end") << "AB\r" << "41.42.0D.";
+        QTest::newRow("NUL and 255") << (QString(QChar(0)) + QChar(0xFF)) << "00.FF.";
+        QTest::newRow("double-byte: low byte") << QStringLiteral("中") << "2D.";
+        QTest::newRow("surrogate pair") << QStringLiteral("\U0001F600") << "3D.00.";
+    }
+    void hexView()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, hex);
+        QCOMPARE(HexView(text), hex);
+    }
+
+    // Text, then the checksum digits when on, then the terminator.
+    void dataSend_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("terminator");
+        QTest::addColumn<bool>("checksum");
+        QTest::addColumn<QString>("wire");
+        QTest::newRow("CR_LF off") << "abc" << int(CR_LF) << false << "abc\r\n";
+        QTest::newRow("CR_LF on") << "abc" << int(CR_LF) << true << "abc26\r\n";
+        QTest::newRow("CS_CR off") << "abc" << int(CS_CR) << false << "abc\r";
+        QTest::newRow("CS_CR on") << "abc" << int(CS_CR) << true << "abc26\r";
+        QTest::newRow("None") << "abc" << int(None) << false << "abc";
+        QTest::newRow("CR") << "abc" << int(CR) << false << "abc\r";
+        QTest::newRow("LF") << "abc" << int(LF) << false << "abc\n";
+        QTest::newRow("LF_CR") << "abc" << int(LF_CR) << false << "abc\n\r";
+        QTest::newRow("one-digit checksum") << "\t" << int(None) << true << "\t9";
+        QTest::newRow("empty sends nothing") << "" << int(CR) << true << "";
+        QTest::newRow("index past the options") << "abc" << 6 << false << "abc";
+        QTest::newRow("negative index") << "abc" << -1 << false << "abc";
+    }
+    void dataSend()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, terminator);
+        QFETCH(bool, checksum);
+        QFETCH(QString, wire);
+        QCOMPARE(dataSendText(text, terminator, checksum), wire);
+    }
+
+    void notConnected()
+    {
+        QCOMPARE(notConnectedMessage(0), QStringLiteral("tcp comm0 is not connected"));
+        QCOMPARE(notConnectedMessage(1), QStringLiteral("tcp comm1 is not connected"));
+    }
+
+    // Every CR LF pair of one arrival goes; lone ones and split pairs stay.
+    void receivedText_data()
+    {
+        QTest::addColumn<QString>("arrival");
+        QTest::addColumn<QString>("added");
+        QTest::newRow("pairs") << "OK\r\nnext\r\n" << "OKnext";
+        QTest::newRow("lone CR") << "A\rB" << "A\rB";
+        QTest::newRow("LF CR is no pair") << "\n\r" << "\n\r";
+        QTest::newRow("one pass") << "\r\r\n\n" << "\r\n";
+        QTest::newRow("pair only") << "\r\n" << "";
+    }
+    void receivedText()
+    {
+        QFETCH(QString, arrival);
+        QFETCH(QString, added);
+        QCOMPARE(CommData::receivedText(arrival), added);
+        CommBuffers buffers;
+        buffers.receive(1, arrival, 0);
+        QCOMPARE(buffers.buffer(1), QStringView(added));
+    }
+
+    // Each arrival is a whole message: a pair split between two stays.
+    void pairSplitBetweenArrivalsStays()
+    {
+        CommBuffers buffers;
+        buffers.receive(0, QStringLiteral("a\r"), 0);
+        buffers.receive(0, QStringLiteral("\nb"), 0);
+        QCOMPARE(buffers.buffer(0), u"a\r\nb");
+    }
+
+    // The text keeps the latest limit characters whatever the pieces, and
+    // each change says exactly what went at the front and came at the end.
+    void boundedText_data()
+    {
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("maxPiece");
+        QTest::newRow("small pieces") << 64 << 5;
+        QTest::newRow("pieces near the limit") << 64 << 70;
+        QTest::newRow("pieces past the limit") << 16 << 200;
+        QTest::newRow("limit 1") << 1 << 3;
+    }
+    void boundedText()
+    {
+        QFETCH(int, limit);
+        QFETCH(int, maxPiece);
+        QRandomGenerator rng(uint(limit * 1000 + maxPiece));
+        BoundedText t(limit);
+        QString all;
+        QString mirror;
+        for (int i = 0; i < 3000; ++i) {
+            const QString piece = randomArrival(rng, maxPiece);
+            all += piece;
+            const BoundedText::Change c = t.append(piece);
+            mirror.remove(0, c.dropped);
+            mirror += c.appended;
+            QCOMPARE(t.view(), QStringView(mirror));
+            QVERIFY(t.size() <= limit);
+            QVERIFY2(all.endsWith(t.view()), "the latest characters stay");
+            // Short of the limit only by a surrogate pair that it would split.
+            const qsizetype kept = all.size() - t.size();
+            QVERIFY(t.size() == std::min<qsizetype>(limit, all.size())
+                    || (t.size() == limit - 1 && kept >= 2 && all.at(kept - 2).isHighSurrogate()
+                        && all.at(kept - 1).isLowSurrogate()));
+            QVERIFY(kept == 0 || t.isEmpty() || !all.at(kept - 1).isHighSurrogate()
+                    || !all.at(kept).isLowSurrogate());
+        }
+        t.clear();
+        QVERIFY(t.isEmpty());
+    }
+
+    void boundNeverSplitsASurrogatePair()
+    {
+        BoundedText t(3);
+        t.append(QStringLiteral("\U0001F600y"));
+        const BoundedText::Change c = t.append(QStringLiteral("z"));
+        QCOMPARE(c.dropped, 2);
+        QCOMPARE(t.toString(), QStringLiteral("yz"));
+        BoundedText u(3);
+        const BoundedText::Change whole = u.append(QStringLiteral("\U0001F600ab"));
+        QCOMPARE(whole.appended, QStringLiteral("ab"));
+    }
+
+    // An arrival on the selected port shows the whole buffer; one on another
+    // port only collects.
+    void arrivalsOnSelectedAndOtherPorts()
+    {
+        CommBuffers b;
+        Box box;
+        auto u = b.receive(0, QStringLiteral("OK\r\nne"), 0);
+        QVERIFY(u && u->replace);
+        box.apply(*u);
+        u = b.receive(0, QStringLiteral("xt\r\n"), 0);
+        QVERIFY2(u && !u->replace && u->text == "xt", "the box gets only what is new");
+        box.apply(*u);
+        QCOMPARE(box.text, QStringLiteral("OKnext"));
+        QCOMPARE(box.hex, HexView(box.text));
+
+        // Data for Comm3 while Comm1 is selected leaves the box alone.
+        QVERIFY(!b.receive(2, QStringLiteral("early "), 0));
+        QCOMPARE(box.text, QStringLiteral("OKnext"));
+        // The switch to Comm3 empties the box and Comm1's buffer; the next
+        // arrival on Comm3 shows its earlier and new data together.
+        box = Box();
+        b.boxChanged();
+        b.clear(0);
+        u = b.receive(2, QStringLiteral("late"), 2);
+        QVERIFY(u && u->replace);
+        box.apply(*u);
+        QCOMPARE(box.text, QStringLiteral("early late"));
+        QVERIFY(b.buffer(0).isEmpty());
+
+        // A cleared buffer of the shown port refills the box whole.
+        b.clear(2);
+        u = b.receive(2, QStringLiteral("new"), 2);
+        QVERIFY(u && u->replace && u->text == "new");
+
+        // Indexes that are no port are ignored.
+        QVERIFY(!b.receive(8, QStringLiteral("x"), 8));
+        QVERIFY(!b.receive(-1, QStringLiteral("x"), -1));
+        b.clear(9);
+        QVERIFY(b.buffer(-1).isEmpty());
+    }
+
+    // Whatever the order of arrivals, switches, clears and box changes, the
+    // box and its hex view mirror the selected buffer after each arrival on
+    // it, every buffer stays within its bound, and a mirrored box gets no
+    // more than the arrival.
+    void boxMirrorsTheSelectedBuffer()
+    {
+        QRandomGenerator rng(8);
+        CommBuffers b;
+        Box box;
+        int selected = 0;
+        for (int i = 0; i < 4000; ++i) {
+            const int action = rng.bounded(100);
+            if (action < 3) {
+                selected = rng.bounded(CommBuffers::kPorts);
+                box = Box();
+                b.boxChanged();
+            } else if (action < 5) {
+                b.clear(rng.bounded(CommBuffers::kPorts));
+            } else {
+                const int port = rng.bounded(100) < 70 ? selected : rng.bounded(CommBuffers::kPorts);
+                const bool big = rng.bounded(100) == 0;
+                const QString arrival = randomArrival(rng, big ? 70000 : 3000);
+                const auto u = b.receive(port, arrival, selected);
+                QCOMPARE(u.has_value(), port == selected);
+                if (!u)
+                    continue;
+                QVERIFY(u->replace || u->text.size() <= arrival.size());
+                box.apply(*u);
+                QCOMPARE(QStringView(box.text), b.buffer(selected));
+                QCOMPARE(box.hex, HexView(box.text));
+            }
+            for (int p = 0; p < CommBuffers::kPorts; ++p)
+                QVERIFY(b.buffer(p).size() <= CommBuffers::kBufferChars);
+        }
+    }
+
+    // A long stream leaves the latest data in the buffer.
+    void streamKeepsTheLatestData()
+    {
+        CommBuffers b;
+        QString tail;
+        for (int i = 0; i < 10000; ++i) {
+            const QString line = QStringLiteral("line %1\r\n").arg(i, 6, 10, QLatin1Char('0'));
+            b.receive(4, line, 0);
+            tail += line.chopped(2);
+        }
+        QCOMPARE(b.buffer(4).size(), CommBuffers::kBufferChars);
+        QVERIFY(tail.endsWith(b.buffer(4)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstCommData)
+#include "tst_commdata.moc"
