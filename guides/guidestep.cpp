@@ -22,6 +22,8 @@ const QString kTerminalRestarted = QStringLiteral(":/guides/terminal-restarted.s
 constexpr QSize kClientTwips(6030, 4275);
 constexpr QRect kPictureTwips(240, 720, 4530, 3390);
 constexpr QSize kPictureSize(300, 224);
+// The download guides' step label is narrower than the wizard's.
+constexpr QRect kDownloadStepTwips(120, 120, 735, 375);
 
 // The Init* picture shows this long on the wizard's last page.
 constexpr int kInitFlashMs = 1500;
@@ -41,6 +43,9 @@ GuideTable makeWizard()
     t.caption = QStringLiteral("Wizard");
     t.stepLabelName = QStringLiteral("lblStep");
     t.textLabelName = QStringLiteral("lblDetail");
+    t.exitName = QStringLiteral("CmdEXIT");
+    t.stepLabelTwips = QRect(120, 120, 1215, 375);
+    t.textLabelTwips = QRect(1080, 240, 4935, 1455);
     t.designText = QStringLiteral("Connect the device...");
     t.openingText = t.designText;
     t.clientTwips = kClientTwips;
@@ -67,6 +72,9 @@ GuideTable makeTerminalwizard()
     t.caption = QStringLiteral("Wizard");
     t.stepLabelName = QStringLiteral("Label1");
     t.textLabelName = QStringLiteral("Label2");
+    t.exitName = QStringLiteral("Command4");
+    t.stepLabelTwips = kDownloadStepTwips;
+    t.textLabelTwips = QRect(1080, 240, 4815, 675);
     t.designText = QStringLiteral("Make sure the 4630K's OS already in Rom Dos prompt A:\\>");
     // The window's loading shortens the design text.
     t.openingText = QStringLiteral("Make sure the 4630K already in Rom Dos prompt A:\\>");
@@ -105,6 +113,9 @@ GuideTable makeTerminalwizard1()
     t.caption = QStringLiteral("Wizard");
     t.stepLabelName = QStringLiteral("Label1");
     t.textLabelName = QStringLiteral("Label2");
+    t.exitName = QStringLiteral("Command4");
+    t.stepLabelTwips = kDownloadStepTwips;
+    t.textLabelTwips = QRect(1080, 240, 5175, 615);
     t.designText = QStringLiteral("Connect Init* to GND before poweron 4630K");
     t.openingText = t.designText;
     t.clientTwips = kClientTwips;

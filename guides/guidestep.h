@@ -70,6 +70,9 @@ struct GuideTable
     QString caption;
     QString stepLabelName; // objectName of the step label
     QString textLabelName; // objectName of the instruction label
+    QString exitName;      // objectName of the "Exit" button
+    QRect stepLabelTwips;
+    QRect textLabelTwips;
     QString designText;    // the instruction label at design
     // What the instruction label shows once the window has loaded: the design
     // text, unless the window's loading replaces it.

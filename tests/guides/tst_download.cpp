@@ -1,0 +1,217 @@
+#include "app/app.h"
+#include "app/launcherstate.h"
+#include "app/main1.h"
+#include "app/windows.h"
+#include "guides/download.h"
+#include "guides/guidecontrols.h"
+#include "guides/guideform.h"
+#include "guides/guides.h"
+#include "guides/shellopen.h"
+#include "tests/support/fakehostnet.h"
+#include "tests/support/scripteddialogs.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Records the files it is asked to open instead of opening them.
+class FakeShellOpen : public ShellOpen
+{
+public:
+    FakeShellOpen() { install(this); }
+    ~FakeShellOpen() override { install(nullptr); }
+    bool openFile(const QString &path) override
+    {
+        opened << path;
+        return true;
+    }
+    QStringList opened;
+};
+
+// What came up while a "Wizard" button's guide was open.
+struct GuideSeen
+{
+    QString window;       // the guide's name; empty when none opened
+    bool modal = false;
+    QString stepAndText;  // its step label and instruction text
+    QStringList openedBy; // the files opened by then
+};
+
+// Watches, within scope, for one of the download guides to open, notes what
+// it shows and closes it.
+void watchForGuide(QObject *scope, GuideSeen &seen, const FakeShellOpen &shell)
+{
+    QTimer::singleShot(0, scope, [&seen, &shell] {
+        for (const QString &name : {WindowName::Terminalwizard, WindowName::Terminalwizard1}) {
+            if (GuideForm *g = Windows::loaded<GuideForm>(name)) {
+                seen.window = name;
+                seen.modal = g->isModal() && g->isVisible();
+                seen.stepAndText = g->stepLabel->text() + u' ' + g->textLabel->text();
+                seen.openedBy = shell.opened;
+                g->close();
+            }
+        }
+    });
+}
+
+} // namespace
+
+// The download menu: each "Wizard" button opens the connection file of the
+// launcher's PC COM port and then its guide, for COM1 to COM4 only.
+class TstDownload : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<FakeShellOpen> m_shell;
+
+private slots:
+    void init()
+    {
+        LauncherState::instance().reset();
+        registerGuidesWindows();
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_shell = std::make_unique<FakeShellOpen>();
+    }
+    void cleanup()
+    {
+        Windows::clear();
+        m_shell.reset();
+        m_dialogs.reset();
+    }
+
+    void layout()
+    {
+        Download *d = Windows::get<Download>(WindowName::Download);
+        QVERIFY(d);
+        QCOMPARE(d->windowTitle(), QStringLiteral("Download"));
+        QVERIFY(d->Label5->isHidden());
+        QCOMPARE(d->Label5->text(), QStringLiteral("Label5"));
+        const QString tip = QStringLiteral("You can download rom image to 4630K by Hyperterminal");
+        QCOMPARE(d->Command6->toolTip(), tip);
+        QCOMPARE(d->Command1->toolTip(), tip);
+        QCOMPARE(d->Label2->text(),
+                 QStringLiteral("1. Use \"imgput /e\" command to download image file to 4630K"));
+        d->show();
+        QVERIFY(QTest::qWaitForWindowExposed(d));
+        QTRY_COMPARE(QApplication::focusWidget(), d->Command6);
+        d->Command4->click();
+        QVERIFY(!Windows::loaded(WindowName::Download));
+    }
+
+    void portMatch_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("file");  // empty: nothing opens
+        QTest::addColumn<QString>("guide");
+        const QString way1 = QStringLiteral("Step1 Make sure the 4630K already in Rom Dos prompt A:\\>");
+        const QString way2 = QStringLiteral("Step1 Connect Init* to GND before poweron 4630K");
+        for (int k = 1; k <= 4; ++k) {
+            const QString port = QStringLiteral("COM%1").arg(k);
+            const QString file = QStringLiteral("term%1.ht").arg(k);
+            QTest::addRow("%s, first way", qPrintable(port)) << port << "Command6" << file << way1;
+            QTest::addRow("%s, second way", qPrintable(port)) << port << "Command1" << file << way2;
+        }
+        QTest::newRow("lower case") << "com3" << "Command6" << "" << "";
+        QTest::newRow("trailing blank") << "COM3 " << "Command1" << "" << "";
+        QTest::newRow("typed COM7") << "COM7" << "Command6" << "" << "";
+        QTest::newRow("design caption") << "Label5" << "Command1" << "" << "";
+    }
+
+    // COM1 to COM4: the port's connection file is opened, then the button's
+    // guide is shown modally at its first step. Any other name: nothing at
+    // all, and nothing said.
+    void portMatch()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, button);
+        QFETCH(QString, file);
+        QFETCH(QString, guide);
+        Download *d = Windows::get<Download>(WindowName::Download);
+        QVERIFY(d);
+        d->Label5->setText(port);
+
+        GuideSeen seen;
+        {
+            QObject scope;
+            watchForGuide(&scope, seen, *m_shell);
+            d->findChild<QPushButton *>(button)->click();
+        }
+        QVERIFY(m_dialogs->shown().isEmpty());
+        QCOMPARE(seen.stepAndText, guide);
+        if (file.isEmpty()) {
+            QVERIFY(m_shell->opened.isEmpty());
+            QVERIFY(seen.window.isEmpty());
+            return;
+        }
+        QVERIFY(seen.modal);
+        QCOMPARE(seen.window, button == QLatin1String("Command6") ? WindowName::Terminalwizard
+                                                                 : WindowName::Terminalwizard1);
+        QCOMPARE(m_shell->opened.size(), 1);
+        QCOMPARE(seen.openedBy, m_shell->opened);
+        const QFileInfo opened(m_shell->opened.first());
+        QCOMPARE(opened.fileName(), file);
+        QVERIFY2(opened.isAbsolute() && opened.isFile(), qPrintable(opened.filePath()));
+        // Back in the menu, which stays open.
+        QVERIFY(Windows::loaded(WindowName::Download));
+        QVERIFY(!Windows::loaded(seen.window));
+    }
+
+    void typedInTheLauncher_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("COM2") << "COM2" << "term2.ht";
+        QTest::newRow("COM7") << "COM7" << "";
+    }
+
+    // The port name typed into the launcher reaches the menu's buttons.
+    void typedInTheLauncher()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, file);
+        FakeHostNet net;
+        net.setGateways({"192.168.1.1"});
+        net.table = HostNet::buildAddressTable(
+            {{storedAddress(192, 168, 1, 10), 1, storedAddress(255, 255, 255, 0), 0}});
+        registerAppWindows();
+        Main1 *m = Windows::get<Main1>(WindowName::Main1);
+        QVERIFY(m);
+        m->Combo1->lineEdit()->selectAll();
+        QTest::keyClicks(m->Combo1->lineEdit(), typed);
+
+        GuideSeen seen;
+        QString label5;
+        {
+            QObject scope;
+            QTimer::singleShot(0, &scope, [&] {
+                Download *d = Windows::loaded<Download>(WindowName::Download);
+                if (!d)
+                    return;
+                label5 = d->Label5->text();
+                QObject guideScope;
+                watchForGuide(&guideScope, seen, *m_shell);
+                d->Command6->click();
+                d->Command4->click();
+            });
+            m->Command6->click();
+        }
+        QCOMPARE(label5, typed);
+        QCOMPARE(m_shell->opened.size(), file.isEmpty() ? 0 : 1);
+        if (!file.isEmpty()) {
+            QCOMPARE(QFileInfo(m_shell->opened.first()).fileName(), file);
+            QCOMPARE(seen.window, WindowName::Terminalwizard);
+        }
+        QVERIFY(!Windows::loaded(WindowName::Download));
+    }
+};
+
+QTEST_MAIN(TstDownload)
+#include "tst_download.moc"
