@@ -86,32 +86,14 @@ private slots:
         m_dialogs.reset();
     }
 
-    void layout()
-    {
-        Download *d = Windows::get<Download>(WindowName::Download);
-        QVERIFY(d);
-        QCOMPARE(d->windowTitle(), QStringLiteral("Download"));
-        QVERIFY(d->Label5->isHidden());
-        QCOMPARE(d->Label5->text(), QStringLiteral("Label5"));
-        const QString tip = QStringLiteral("You can download rom image to 4630K by Hyperterminal");
-        QCOMPARE(d->Command6->toolTip(), tip);
-        QCOMPARE(d->Command1->toolTip(), tip);
-        QCOMPARE(d->Label2->text(),
-                 QStringLiteral("1. Use \"imgput /e\" command to download image file to 4630K"));
-        d->show();
-        QVERIFY(QTest::qWaitForWindowExposed(d));
-        QTRY_COMPARE(QApplication::focusWidget(), d->Command6);
-        d->Command4->click();
-        QVERIFY(!Windows::loaded(WindowName::Download));
-    }
-
     void portMatch_data()
     {
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("file");  // empty: nothing opens
         QTest::addColumn<QString>("guide");
-        const QString way1 = QStringLiteral("Step1 Make sure the 4630K already in Rom Dos prompt A:\\>");
+        const QString way1 =
+            QStringLiteral("Step1 Make sure the 4630K already in Rom Dos prompt A:\\>");
         const QString way2 = QStringLiteral("Step1 Connect Init* to GND before poweron 4630K");
         for (int k = 1; k <= 4; ++k) {
             const QString port = QStringLiteral("COM%1").arg(k);

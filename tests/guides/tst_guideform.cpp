@@ -219,7 +219,8 @@ private slots:
             expected.nextEnabled = false;
             expected.configurationVisible = true;
             // The Init* picture showed its full time from the last click on Next.
-            QVERIFY2(end - (lastClick ? lastClick : start) >= 1500, qPrintable(QString::number(end - start)));
+            const quint32 shown = end - (lastClick ? lastClick : start);
+            QVERIFY2(shown >= 1500, qPrintable(QString::number(shown)));
         }
         QCOMPARE(describe(shownBy(w)), describe(expected));
         QCOMPARE(flags(shownBy(w).pictureVisible), QStringLiteral("010"));
