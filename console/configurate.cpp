@@ -76,7 +76,7 @@ void Configurate::buildControls()
                                 QStringLiteral("Send Gateway setting")};
     const Twips captionAt[] = {{840, 120, 1575, kLabelHeight},  {2520, 120, 1575, kLabelHeight},
                                {120, 450, 615, kLabelHeight},   {120, 810, 615, kLabelHeight},
-                               {120, 1170, 615, kLabelHeight},  {120, 1590, 1695, kLabelHeight},
+                               {120, 1170, 735, kLabelHeight},  {120, 1590, 1695, kLabelHeight},
                                {120, 1950, 1695, kLabelHeight}, {120, 2310, 1695, kLabelHeight}};
     for (size_t i = 0; i < Label.size(); ++i) {
         Label[i]->setText(captions[i]);
