@@ -140,7 +140,8 @@ void Configurate::buildControls()
                            {5040, row.top + 30, 1935, kLabelHeight});
     }
 
-    cmdNvconf = button(QStringLiteral("cmdNvconf"), QStringLiteral("Nvconf"), {7080, 120, 1695, 375});
+    cmdNvconf =
+        button(QStringLiteral("cmdNvconf"), QStringLiteral("Nvconf"), {7080, 120, 1695, 375});
     cmdQuitnvconf =
         button(QStringLiteral("cmdQuitnvconf"), QStringLiteral("Quit"), {7080, 540, 1695, 375});
     cmdDir4630K = button(QStringLiteral("cmdDir4630K"), QStringLiteral("Dir 4630K's file"),
@@ -225,12 +226,12 @@ void Configurate::Form_Load()
     m_menuOpen = true;
     if (!wait(kScreenMs))
         return;
-    ShowDeviceAddresses();
+    const ConfigurateLogic::DeviceAddresses device = ShowDeviceAddresses();
     Propose(ConfigurateLogic::proposeAtLoad(m_pc));
 
     // The screen may have come too late or in pieces that split the IP line:
     // read it once more.
-    if (ConfigurateLogic::needsSecondReading(txtALLIP->text())) {
+    if (ConfigurateLogic::needsSecondReading(device.ip)) {
         cmdNvconf->setEnabled(true);
         MenuReading();
     }
@@ -245,13 +246,14 @@ void Configurate::ShowPcAddresses(const IpconfigReport::PcAddresses &pc)
     lblPCGateway->setText(pc.gateway);
 }
 
-void Configurate::ShowDeviceAddresses()
+ConfigurateLogic::DeviceAddresses Configurate::ShowDeviceAddresses()
 {
     const ConfigurateLogic::DeviceAddresses device =
         ConfigurateLogic::readDeviceAddresses(m_receive.text());
     txtALLIP->setText(device.ip);
     txtALLMask->setText(device.mask);
     txtALLGateway->setText(device.gateway);
+    return device;
 }
 
 void Configurate::Propose(const ConfigurateLogic::Proposal &proposal)
@@ -363,8 +365,8 @@ void Configurate::MenuReading()
     m_menuOpen = true;
     if (!wait(kScreenMs))
         return;
-    ShowDeviceAddresses();
-    Propose(ConfigurateLogic::proposeAtReading(m_pc, txtALLGateway->text()));
+    const ConfigurateLogic::DeviceAddresses device = ShowDeviceAddresses();
+    Propose(ConfigurateLogic::proposeAtReading(m_pc, device.gateway));
 }
 
 void Configurate::cmdQuitnvconf_Click()

@@ -116,7 +116,8 @@ private:
     void addReceived(const QString &piece);
     // The menu reading, inside a running operation.
     void MenuReading();
-    void ShowDeviceAddresses();
+    // The device's addresses read from the receive text, shown and returned.
+    ConfigurateLogic::DeviceAddresses ShowDeviceAddresses();
     void ShowPcAddresses(const IpconfigReport::PcAddresses &pc);
     void Propose(const ConfigurateLogic::Proposal &proposal);
     void SetAddress(const AddressRow &row);

@@ -138,15 +138,6 @@ private:
             QTest::keyClicks(boxes[i], texts.at(int(i)));
         }
     }
-    // The boxes shown: title, icon, buttons and text of each.
-    QString boxes() const
-    {
-        QStringList t;
-        for (const ScriptedDialogs::Shown &b : m_dialogs->shown())
-            t << QStringLiteral("%1|%2|%3|%4").arg(b.title).arg(b.icon).arg(b.buttons).arg(b.text);
-        return t.join(u'\n');
-    }
-
 private slots:
     void initTestCase()
     {
@@ -181,7 +172,7 @@ private slots:
         Configurate *f = load();
         QVERIFY(f && f->isVisible());
         QCOMPARE(f->windowTitle(), "Form1");
-        QVERIFY2(m_dialogs->shown().isEmpty(), qPrintable(boxes()));
+        QVERIFY(m_dialogs->shown().isEmpty());
         CHECK_LINE({{0, "NVCONF\r"}});
         QVERIFY(m_sent.first().ms - m_loadStart >= 3000 - kToleranceMs);
         QVERIFY(m_clock.elapsed() - m_sent.first().ms >= 1000 - kToleranceMs);
@@ -226,7 +217,8 @@ private slots:
         const bool refused = letter.isEmpty();
         std::array<QLineEdit *, 4> octetBoxes{};
         for (size_t i = 0; i < 4; ++i)
-            octetBoxes[i] = m_f->findChild<QLineEdit *>(QStringLiteral("txt%1(%2)").arg(row).arg(i));
+            octetBoxes[i] =
+                m_f->findChild<QLineEdit *>(QStringLiteral("txt%1(%2)").arg(row).arg(i));
         setOctets(octetBoxes, typed);
         const QString before = m_f->txtALLIP->text();
 
@@ -235,15 +227,14 @@ private slots:
         QCOMPARE(m_f->findChild<QLabel *>("lbl" + row + "status")->text(),
                  refused ? "Error!" : "Ok!");
         QCOMPARE(m_f->findChild<QLabel *>("lblSend" + row)->text(), joined);
+        QCOMPARE(m_dialogs->shown().size(), refused ? 1 : 0);
         if (refused) {
-            QCOMPARE(boxes(), QStringLiteral("Error message!|%1|%2|%3 value is out of range. "
-                                             "Please check it ! ")
-                                  .arg(QMessageBox::Critical)
-                                  .arg(QMessageBox::Ok)
-                                  .arg(row));
+            const ScriptedDialogs::Shown box = m_dialogs->shown().first();
+            QCOMPARE(box.title + box.text, "Error message!" + row
+                                               + " value is out of range. Please check it ! ");
+            QVERIFY(box.icon == QMessageBox::Critical && box.buttons == QMessageBox::Ok);
             QCOMPARE(m_dev->received(), QByteArray());
         } else {
-            QVERIFY(m_dialogs->shown().isEmpty());
             CHECK_LINE({{0, letter + "\r"}, {500, joined.toLatin1() + "\r"}});
         }
         // The device's shown value is not updated; the menu stays open.
@@ -321,21 +312,14 @@ private slots:
         QVERIFY(f->receiveText().startsWith(u'\r'));
         f->cmdNvconf->click(); // disabled in the menu state
         QCOMPARE(m_dev->received(), QByteArray("NVCONF\r"));
-    }
 
-    // "Nvconf" while the menu is open (the load's second reading) leaves it
-    // first: "NVCONF" would otherwise be taken as "N", a new mask "VCONF".
-    void menuReadingLeavesAnOpenMenu()
-    {
-        Configurate *f = m_f;
-        QVERIFY(f);
-        QTRY_COMPARE(m_dev->mode(), SimulatedDevice::Mode::Menu);
+        // A reading while the menu is open (the load's second one) leaves it
+        // first: "NVCONF" would otherwise be taken as "N", a new mask "VCONF".
         clearRecords();
         m_dev->settings().mask = {255, 255, 0, 0};
         f->cmdNvconf_Click();
         CHECK_LINE({{0, "Q\r"}, {100, "NVCONF\r"}});
         QCOMPARE(f->txtALLMask->text(), "255.255.  0.  0");
-        QVERIFY(!f->receiveText().contains("Invalid value"));
         m_dev->settings().mask = {255, 255, 255, 0};
     }
 
@@ -450,7 +434,8 @@ private slots:
         QObject thisCase; // ends the watch with the case
         Configurate *f = load([&](Configurate *loading) {
             connect(loading->txtReceive, &QPlainTextEdit::textChanged, &thisCase, [&, loading] {
-                if (!rest.isEmpty() && loading->receiveText().endsWith(QString::fromLatin1(splitAfter))) {
+                const QString first = QString::fromLatin1(splitAfter);
+                if (!rest.isEmpty() && loading->receiveText().endsWith(first)) {
                     m_dev->send(rest);
                     rest.clear();
                 }
@@ -473,76 +458,61 @@ private slots:
         }
     }
 
-    // A port that cannot be opened: one box naming it and its device; the
-    // PC's values and proposals still come, EXIT is usable, and nothing is
-    // ever sent or asked again. A report that cannot be written leaves the
-    // PC's values empty.
-    void portCannotOpen_data()
+    // A port that cannot be opened, or that fails later, is reported once,
+    // naming the port and its device; the form then sends nothing, asks
+    // nothing more, and EXIT stays reachable. Without a device the PC's
+    // values and proposals still come; a report that cannot be written
+    // leaves the PC's values empty.
+    void portClosed_data()
     {
-        QTest::addColumn<bool>("report");
+        QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("pc");
-        QTest::newRow("report written")
-            << true << " /  /  / 192.168.1.10 / 255.255.255.0 / 192.168.1.1 / "
-                       "192|168|1|11 / 255|255|255|0 / 192|168|1|1";
-        QTest::newRow("a folder where the report goes")
-            << false << " /  /  /  /  /  / ||| / ||| / |||";
+        QTest::newRow("missing")
+            << "missing" << " /  /  / 192.168.1.10 / 255.255.255.0 / 192.168.1.1 / "
+                            "192|168|1|11 / 255|255|255|0 / 192|168|1|1";
+        QTest::newRow("missing, a folder where the report goes")
+            << "no report" << " /  /  /  /  /  / ||| / ||| / |||";
+        QTest::newRow("vanishes after the load") << "vanishes" << kLoaded;
     }
-    void portCannotOpen()
+    void portClosed()
     {
-        QFETCH(bool, report);
+        QFETCH(QString, how);
         QFETCH(QString, pc);
+        freshDevice();
         QFile::remove(IpconfigReport::kFileName);
-        if (!report)
+        if (how == "no report")
             QVERIFY(QDir().mkdir(IpconfigReport::kFileName));
-        qputenv("RM4630K_COM1", kMissingPort);
+        if (how != "vanishes")
+            qputenv("RM4630K_COM1", kMissingPort);
         Configurate *f = load();
         m_dev->attachAs(1);
-        if (!report)
-            QVERIFY(QDir().rmdir(IpconfigReport::kFileName));
+        QDir().rmdir(IpconfigReport::kFileName);
         QVERIFY(f && f->isVisible());
-        QCOMPARE(m_dialogs->shown().size(), 1);
-        const ScriptedDialogs::Shown box = m_dialogs->shown().first();
-        QVERIFY2(box.text.contains("COM1") && box.text.contains(kMissingPort), qPrintable(box.text));
-        QCOMPARE(box.icon, QMessageBox::Warning);
         QCOMPARE(shown(f), pc);
-        QCOMPARE(buttonStates(f), kPromptState);
-
-        f->cmdSetIP->click();
-        QCOMPARE(f->lblIPstatus->text(), "Ok!");
-        QCOMPARE(f->lblSendIP->text(), report ? "192.168.1.11" : "...");
-        for (QPushButton *b : {f->cmdNvconf, f->cmdDir4630K, f->cmdReboot4630K, f->cmdSenddata})
-            b->click();
-        f->cmdQuitnvconf_Click();
-        QTest::keyClick(f->txtSend, Qt::Key_Return);
-        QCOMPARE(m_dialogs->shown().size(), 1);
-        QCOMPARE(buttonStates(f), kPromptState);
-        QCOMPARE(m_dev->received(), QByteArray());
-        f->CmdEXIT->click();
-        QVERIFY(Windows::isEnding());
-        Windows::clear();
-    }
-
-    // A port that fails while the form is open is reported once; the form
-    // then sends nothing, and Quit still leads to EXIT.
-    void portFailsLater()
-    {
-        freshDevice();
-        Configurate *f = load();
-        QVERIFY(f);
-        CHECK_LINE({{0, "NVCONF\r"}});
-        m_dev->vanish();
+        const QByteArray sent = how == "vanishes" ? "NVCONF\r" : "";
+        CHECK_LINE({{0, sent}});
+        if (how == "vanishes")
+            m_dev->vanish();
         QTRY_COMPARE(m_dialogs->shown().size(), 1);
-        QVERIFY(m_dialogs->shown().first().text.contains("stopped working"));
-        f->cmdQuitnvconf->click();
-        f->cmdDir4630K->click();
-        f->cmdSetIP->click();
-        QCOMPARE(m_dialogs->shown().size(), 1);
+        const ScriptedDialogs::Shown box = m_dialogs->shown().first();
+        QVERIFY2(box.text.contains("COM1 (" + m_dev->slavePath())
+                     || box.text.contains("COM1 (" + kMissingPort),
+                 qPrintable(box.text));
+        QCOMPARE(box.icon, QMessageBox::Warning);
+
+        f->cmdQuitnvconf_Click();
         QCOMPARE(buttonStates(f), kPromptState);
+        for (QPushButton *b : {f->cmdSetIP, f->cmdNvconf, f->cmdDir4630K, f->cmdReboot4630K,
+                               f->cmdSenddata})
+            b->click();
+        QTest::keyClick(f->txtSend, Qt::Key_Return);
+        QCOMPARE(f->lblIPstatus->text(), "Ok!");
+        QCOMPARE(m_dialogs->shown().size(), 1);
+        QCOMPARE(m_dev->received(), sent);
         f->CmdEXIT->click();
         QVERIFY(Windows::isEnding());
         Windows::clear();
     }
-
 };
 
 QTEST_MAIN(TstConfigurate)

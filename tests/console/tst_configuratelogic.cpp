@@ -23,14 +23,11 @@ QByteArray windowsReport(const QByteArray &firstGateway = "192.168.1.1")
            "\r\n"
            "        Host Name . . . . . . . . . . . . : WORKSHOP-PC\r\n"
            "        Primary Dns Suffix  . . . . . . . : \r\n"
-           "        Node Type . . . . . . . . . . . . : Unknown\r\n"
-           "        IP Routing Enabled. . . . . . . . : No\r\n"
-           "        WINS Proxy Enabled. . . . . . . . : No\r\n"
            "\r\n"
            "Ethernet adapter Local Area Connection:\r\n"
            "\r\n"
            "        Connection-specific DNS Suffix  . : \r\n"
-           "        Description . . . . . . . . . . . : Realtek RTL8139 Family PCI Fast Ethernet NIC\r\n"
+           "        Description . . . . . . . . . . . : Realtek RTL8139 PCI Fast Ethernet NIC\r\n"
            "        Physical Address. . . . . . . . . : 00-11-22-33-44-55\r\n"
            "        Dhcp Enabled. . . . . . . . . . . : No\r\n"
            "        IP Address. . . . . . . . . . . . : 192.168.1.10\r\n"
@@ -42,9 +39,6 @@ QByteArray windowsReport(const QByteArray &firstGateway = "192.168.1.1")
              "\r\n"
              "Ethernet adapter Wireless Network Connection:\r\n"
              "\r\n"
-             "        Connection-specific DNS Suffix  . : \r\n"
-             "        Description . . . . . . . . . . . : Intel(R) PRO/Wireless 2200BG\r\n"
-             "        Physical Address. . . . . . . . . : 00-0C-F1-AA-BB-CC\r\n"
              "        Dhcp Enabled. . . . . . . . . . . : Yes\r\n"
              "        IP Address. . . . . . . . . . . . : 10.0.0.23\r\n"
              "        Subnet Mask . . . . . . . . . . . : 255.0.0.0\r\n"
@@ -102,12 +96,6 @@ private slots:
             << QByteArray("Subnet Mask . . . . . . . . . . . : 255.0.0.0  \t\r\n") << "|255.0.0.0|";
         QTest::newRow("ends at the label")
             << QByteArray("Default Gateway . . . . . . . . . :") << "||";
-        QTest::newRow("label in other case")
-            << QByteArray("ip address. . . . . . . . . . . . : 1.2.3.4\r\n") << "||";
-        QTest::newRow("empty") << QByteArray() << "||";
-        QTest::newRow("bytes of every value")
-            << QByteArray("IP Address. . . . . . . . . . . . : ") + QByteArray("\xff\0\x81.1\r\n", 7)
-            << QString(QChar(0xff)) + QChar(0) + QChar(0x81) + ".1||";
     }
     void readReport()
     {
@@ -149,42 +137,9 @@ private slots:
         }
     }
 
-    // The launcher's addresses: the first row of the table, the last
-    // adapter's gateway without its NULs; what failed stays empty.
-    void fromHostNet_data()
-    {
-        QTest::addColumn<QList<HostNet::TableRow>>("rows");
-        QTest::addColumn<QStringList>("gateways");
-        QTest::addColumn<quint32>("adaptersSizeResult");
-        QTest::addColumn<QString>("read");
-        QTest::newRow("two rows, one adapter")
-            << QList<HostNet::TableRow>{row(10, 0), row(20, 128)} << QStringList{"192.168.1.1"}
-            << HostNet::kBufferOverflow << "192.168.1.10|255.255.255.0|192.168.1.1";
-        QTest::newRow("last adapter has no gateway")
-            << QList<HostNet::TableRow>{row(10, 0)} << QStringList{"192.168.1.1", ""}
-            << HostNet::kBufferOverflow << "192.168.1.10|255.255.255.0|";
-        QTest::newRow("adapter query fails")
-            << QList<HostNet::TableRow>{row(10, 0)} << QStringList{"192.168.1.1"} << 232u
-            << "192.168.1.10|255.255.255.0|";
-        QTest::newRow("no addresses") << QList<HostNet::TableRow>{} << QStringList{"192.168.1.1"}
-                                      << HostNet::kBufferOverflow << "||192.168.1.1";
-    }
-    void fromHostNet()
-    {
-        QFETCH(QList<HostNet::TableRow>, rows);
-        QFETCH(QStringList, gateways);
-        QFETCH(quint32, adaptersSizeResult);
-        QFETCH(QString, read);
-        FakeHostNet net;
-        net.table = rows.isEmpty() ? QByteArray()
-                                   : HostNet::buildAddressTable({rows.begin(), rows.end()});
-        net.setGateways(gateways);
-        net.adaptersSizeResult = adaptersSizeResult;
-        QCOMPARE(values(IpconfigReport::fromHostNet(net)), read);
-    }
-
-    // Here the report is written at once from the host network information;
-    // a report that cannot be had reads as empty values.
+    // Here the report is written at once from the launcher's addresses (the
+    // first row of the address table, the last adapter's gateway); a report
+    // that cannot be had reads as empty values.
     void reportFile()
     {
         QTemporaryDir dir;
@@ -193,8 +148,8 @@ private slots:
         QCOMPARE(values(IpconfigReport::readFile(path)), "||"); // not there yet
 #ifndef Q_OS_WIN
         FakeHostNet net;
-        net.table = HostNet::buildAddressTable({row(10, 0)});
-        net.setGateways({"192.168.1.1"});
+        net.table = HostNet::buildAddressTable({row(10, 0), row(20, 128)});
+        net.setGateways({"10.9.9.9", "192.168.1.1"});
         QString why;
         QVERIFY2(IpconfigReport::produce(path, &why), qPrintable(why));
         QCOMPARE(values(IpconfigReport::readFile(path)), "192.168.1.10|255.255.255.0|192.168.1.1");
@@ -246,7 +201,8 @@ private slots:
                                         .arg(s)
                                         .arg(got[k], expected)));
             }
-            const bool shortIp = (s > screen.indexOf(labels[0]) && s < screen.indexOf(labels[0]) + 27);
+            const qsizetype ipAt = screen.indexOf(labels[0]);
+            const bool shortIp = s > ipAt && s < ipAt + 27;
             QCOMPARE(ConfigurateLogic::needsSecondReading(read.ip), shortIp);
         }
     }
@@ -271,23 +227,10 @@ private slots:
         QVERIFY(text.text().endsWith("\r" + QString(1000, QChar('a' + 39 % 26))));
         text.clear();
         QCOMPARE(text.text(), QString());
-    }
 
-    void display_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("CR LF") << "a\r\nb" << "a\nb";
-        QTest::newRow("lone CR") << "a\rb" << "a\nb";
-        QTest::newRow("lone LF") << "a\nb" << "a\nb";
-        QTest::newRow("piece CR before a line end") << "\rA:\\>\r\r\n" << "\nA:\\>\n\n";
-        QTest::newRow("LF CR") << "\n\r" << "\n\n";
-    }
-    void display()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, shown);
-        QCOMPARE(ConfigurateLogic::ReceiveText::toDisplay(text), shown);
+        // Shown, a CR LF pair, a lone CR and a lone LF each break the line.
+        QCOMPARE(ConfigurateLogic::ReceiveText::toDisplay("\rA:\\>\r\r\nB\nC\r\n"),
+                 "\nA:\\>\n\nB\nC\n");
     }
 
     // --- Proposals -----------------------------------------------------------
