@@ -1,6 +1,7 @@
 #include "console/console.h"
 
 #include "app/windows.h"
+#include "console/configurate.h"
 #include "console/configurationwarning.h"
 #include "console/frmterminal.h"
 
@@ -10,4 +11,5 @@ void registerConsoleWindows()
                  [] { return new frmTerminal; });
     Windows::add(WindowName::ConfigurationWarning, Windows::Mode::Modeless,
                  [] { return new ConfigurationWarning; });
+    Windows::add(WindowName::Configurate, Windows::Mode::Modeless, [] { return new Configurate; });
 }

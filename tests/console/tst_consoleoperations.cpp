@@ -19,41 +19,6 @@ namespace {
 const QString kTerminal = QStringLiteral("frmTerminal");
 const QString kWarning = QStringLiteral("ConfigurationWarning");
 const QByteArray kRestart = "Q\rNVCONF.EXE\r";
-// Times are taken when the window hands bytes to the port; waits count whole
-// milliseconds.
-constexpr int kToleranceMs = 2;
-
-// Bytes the window writes, at least waitMs after the group before them.
-struct Step
-{
-    int waitMs;
-    QByteArray bytes;
-};
-
-// Empty when the device received exactly the steps' bytes and the window sent
-// each group at least its wait after the one before; otherwise what differs.
-QString lineProblem(const SimulatedDevice &dev, const QList<SimulatedDevice::Arrival> &sent,
-                    const QList<Step> &steps)
-{
-    QList<qint64> at; // time at which the window sent every byte
-    for (const SimulatedDevice::Arrival &a : sent)
-        at.append(QList<qint64>(a.bytes.size(), a.ms));
-    QByteArray expected;
-    for (const Step &s : steps) {
-        const qsizetype i = expected.size();
-        expected += s.bytes;
-        if (i > 0 && i < at.size() && at[i] - at[i - 1] < s.waitMs - kToleranceMs)
-            return QString::fromLatin1(s.bytes.toPercentEncoding()) + " came too soon";
-    }
-    if (dev.received() == expected)
-        return QString();
-    return QString::fromLatin1("got " + dev.received().toPercentEncoding() + " wanted "
-                               + expected.toPercentEncoding());
-}
-
-#define CHECK_LINE(...)                                                                        \
-    QTRY_VERIFY2(lineProblem(*m_dev, m_sent, __VA_ARGS__).isEmpty(),                           \
-                 qPrintable(lineProblem(*m_dev, m_sent, __VA_ARGS__)))
 
 // The texts of labels and boxes and the choices of lists, joined with "|".
 QString values(std::initializer_list<const QWidget *> controls)

@@ -186,6 +186,7 @@ void SimulatedDevice::menuKey(char c)
     case 'N':
     case 'G':
         m_mode = Mode::MenuValue;
+        m_skipCr = true; // the letter may come with a CR of its own
         send(letter == 'I'   ? QByteArrayLiteral("\r\nNew IP address: ")
              : letter == 'N' ? QByteArrayLiteral("\r\nNew netmask: ")
                              : QByteArrayLiteral("\r\nNew gateway: "));

@@ -107,7 +107,7 @@ private:
     QString m_line;
     char m_letter = 0;   // menu letter whose value is being entered
     int m_port = 0;      // device port of that value
-    bool m_skipCr = false; // "U" comes with a CR of its own
+    bool m_skipCr = false; // a CR right after the menu letter belongs to it
 
     bool m_silent = false;
     int m_replyDelayMs = 0;
