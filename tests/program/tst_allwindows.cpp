@@ -23,7 +23,7 @@ private slots:
         static const QStringList missing = {
             WindowName::Configurate,    WindowName::frmMain,        WindowName::comset,
             WindowName::IPset,          WindowName::Maskset,        WindowName::Gatewayset,
-            WindowName::commandlist,    WindowName::frmServer,      WindowName::Wizard,
+            WindowName::commandlist,    WindowName::Wizard,
             WindowName::Download,       WindowName::Terminalwizard, WindowName::Terminalwizard1,
             WindowName::frmTroubleshooting};
         if (missing.contains(name))
