@@ -82,14 +82,10 @@ QString listenFailureText(const QList<ListenFailure> &failures)
 
 QString shownText(Cp950::Decoder &decoder, const QByteArray &block)
 {
-    QString text = decoder.decode(block);
-    if (text.size() <= kShownMaxChars)
-        return text;
-    qsizetype from = text.size() - kShownMaxChars;
-    // Never start inside a surrogate pair.
-    if (text.at(from).isLowSurrogate())
-        ++from;
-    return text.mid(from);
+    // Code page 950 decodes to single UTF-16 units only: any cut is between
+    // characters.
+    const QString text = decoder.decode(block);
+    return text.size() <= kShownMaxChars ? text : text.right(kShownMaxChars);
 }
 
 } // namespace ServerLogic

@@ -1,0 +1,122 @@
+#include "netclient/serverlogic.h"
+
+#include <QTest>
+
+using namespace ServerLogic;
+
+class TstServerLogic : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void greetingsAndDataEcho_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QByteArray>("received");
+        QTest::addColumn<QByteArray>("greeting");
+        QTest::addColumn<QByteArray>("echo");
+        QTest::newRow("port 1001") << 0 << QByteArray("x") << QByteArray("WelCome, 0\r\n") << QByteArray("x1");
+        QTest::newRow("port 1003") << 2 << QByteArray("abc") << QByteArray("WelCome, 2\r\n") << QByteArray("abc3");
+        QTest::newRow("port 1008, any bytes") << 7 << QByteArray::fromHex("00ff80a40a0d")
+                                              << QByteArray("WelCome, 7\r\n") << QByteArray::fromHex("00ff80a40a0d38");
+    }
+    void greetingsAndDataEcho()
+    {
+        QFETCH(int, index);
+        QFETCH(QByteArray, received);
+        QFETCH(QByteArray, greeting);
+        QFETCH(QByteArray, echo);
+        QCOMPARE(dataGreeting(index), greeting);
+        QCOMPARE(dataEcho(received, index), echo);
+        QCOMPARE(controlGreeting(), QByteArray("4630K1,v1.0.00,8 CommPorts"));
+    }
+
+    void portBox_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("port"); // -1: refused
+        QTest::newRow("design") << "1000" << 1000;
+        QTest::newRow("lowest") << "0" << 0;
+        QTest::newRow("highest") << "65535" << 65535;
+        QTest::newRow("blanks around") << " 1001\t" << 1001;
+        QTest::newRow("leading zeros") << "0000000000001000" << 1000;
+        QTest::newRow("one past") << "65536" << -1;
+        QTest::newRow("beyond 32 bits") << "4294968296" << -1;
+        QTest::newRow("empty") << "" << -1;
+        QTest::newRow("blanks") << "   " << -1;
+        QTest::newRow("negative") << "-1" << -1;
+        QTest::newRow("plus") << "+1000" << -1;
+        QTest::newRow("fraction") << "1000.5" << -1;
+        QTest::newRow("hex") << "0x3E8" << -1;
+        QTest::newRow("blank inside") << "10 00" << -1;
+        QTest::newRow("trailing letters") << "1000abc" << -1;
+        QTest::newRow("other digits") << QString::fromUtf8("１０００") << -1;
+    }
+    void portBox()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, port);
+        const std::optional<int> got = portFromText(text);
+        QCOMPARE(got.value_or(-1), port);
+        if (port < 0)
+            QVERIFY(badPortText(text).contains(QStringLiteral("0 to 65535")));
+    }
+
+    void basePortFromOutside_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<bool>("problem");
+        QTest::newRow("unset") << QByteArray() << 1000 << false;
+        QTest::newRow("high") << QByteArray("23000") << 23000 << false;
+        QTest::newRow("last that fits") << QByteArray("65527") << 65527 << false;
+        QTest::newRow("data ports past 65535") << QByteArray("65528") << 1000 << true;
+        QTest::newRow("zero") << QByteArray("0") << 1000 << true;
+        QTest::newRow("not a number") << QByteArray("abc") << 1000 << true;
+    }
+    void basePortFromOutside()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(int, port);
+        QFETCH(bool, problem);
+        const BasePort base = basePortFrom(value);
+        QCOMPARE(base.port, port);
+        QCOMPARE(!base.problem.isEmpty(), problem);
+        if (problem)
+            QVERIFY2(base.problem.contains(QString::fromLatin1(kBasePortVariable))
+                         && base.problem.contains(QString::fromLatin1(value)),
+                     qPrintable(base.problem));
+    }
+
+    void listenFailuresNamePortAndReason()
+    {
+        QCOMPARE(listenFailureText({{1000, QStringLiteral("The address is protected")},
+                                    {1003, QStringLiteral("The bound address is already in use")}}),
+                 QStringLiteral("Cannot listen on port 1000: The address is protected.\n"
+                                "Cannot listen on port 1003: The bound address is already in use."));
+    }
+
+    // The send box's line breaks go out as CR LF, its text in code page 950.
+    void sendTextLineBreaks()
+    {
+        QCOMPARE(sendText(QStringLiteral("ab\ncd\n")), QStringLiteral("ab\r\ncd\r\n"));
+    }
+
+    // A block is shown as text, a double-byte character split between two
+    // blocks whole in the second, and a huge block by its end only.
+    void shownTextOfBlocks()
+    {
+        Cp950::Decoder decoder;
+        const QByteArray chinese = Cp950::fromUnicode(QStringLiteral("中文"));
+        QCOMPARE(shownText(decoder, "ab" + chinese.left(3)), QStringLiteral("ab中"));
+        QCOMPARE(shownText(decoder, chinese.mid(3) + "\r\n"), QStringLiteral("文\r\n"));
+
+        const QByteArray huge = QByteArray(kShownMaxChars * 3, 'x') + "end";
+        const QString shown = shownText(decoder, huge);
+        QCOMPARE(shown.size(), kShownMaxChars);
+        QVERIFY(shown.endsWith(QStringLiteral("xend")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstServerLogic)
+#include "tst_serverlogic.moc"
