@@ -31,7 +31,7 @@ constexpr qint64 kSendQueueLimitBytes = 1024 * 1024;
 constexpr qint64 kResumeBelowBytes = kSendQueueLimitBytes / 2;
 constexpr qint64 kReceiveLimitBytes = 256 * 1024;
 // Characters of one block that the receive box shows at most: its end.
-constexpr qsizetype kShownMaxChars = 64 * 1024;
+constexpr qsizetype kShownMaxChars = 16 * 1024;
 
 QString windowTitle();
 
