@@ -70,13 +70,57 @@ BasePort basePortFrom(const QByteArray &environmentValue)
     return base;
 }
 
+namespace {
+
+// "1000", "1000 and 1003", "1000 to 1008", "1001, 1002 and 1004 to 1008".
+QString portList(const QList<int> &ports)
+{
+    QStringList runs;
+    for (qsizetype i = 0; i < ports.size();) {
+        qsizetype j = i;
+        while (j + 1 < ports.size() && ports[j + 1] == ports[j] + 1)
+            ++j;
+        if (j - i >= 2) {
+            runs << QStringLiteral("%1 to %2").arg(ports[i]).arg(ports[j]);
+        } else {
+            for (qsizetype k = i; k <= j; ++k)
+                runs << QString::number(ports[k]);
+        }
+        i = j + 1;
+    }
+    if (runs.size() == 1)
+        return runs.front();
+    const QString last = runs.takeLast();
+    return runs.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
+} // namespace
+
 QString listenFailureText(const QList<ListenFailure> &failures)
 {
+    // One line per reason, in the order the reasons first came.
+    QStringList reasons;
+    QList<QList<int>> ports;
+    bool privileged = false;
+    for (const ListenFailure &f : failures) {
+        const QString reason = f.reason.isEmpty() ? QStringLiteral("no reason given") : f.reason;
+        qsizetype at = reasons.indexOf(reason);
+        if (at < 0) {
+            reasons << reason;
+            ports.append(QList<int>());
+            at = reasons.size() - 1;
+        }
+        ports[at] << f.port;
+        privileged = privileged || (f.port > 0 && f.port < 1024);
+    }
     QStringList lines;
-    for (const ListenFailure &f : failures)
-        lines << QStringLiteral("Cannot listen on port %1: %2.")
-                     .arg(f.port)
-                     .arg(f.reason.isEmpty() ? QStringLiteral("no reason given") : f.reason);
+    for (qsizetype i = 0; i < reasons.size(); ++i) {
+        lines << QStringLiteral("Cannot listen on %1 %2: %3.")
+                     .arg(ports[i].size() == 1 ? QStringLiteral("port") : QStringLiteral("ports"),
+                          portList(ports[i]), reasons[i]);
+    }
+    if (privileged)
+        lines << QStringLiteral("Ports below 1024 may need administrator rights.");
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -66,7 +66,8 @@ struct ListenFailure
     int port = 0;
     QString reason;
 };
-// One message for the ports of one load or one listen toggle.
+// One message for the ports of one load or one listen toggle: one line per
+// reason, naming its ports.
 QString listenFailureText(const QList<ListenFailure> &failures);
 
 // What the receive box shows for a block received on the control

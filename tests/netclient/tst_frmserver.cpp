@@ -319,10 +319,7 @@ private slots:
         w->show();
         QTRY_COMPARE(m_dialogs->messages().size(), 1);
         const QString message = m_dialogs->messages().at(0);
-        QVERIFY2(message.contains(QStringLiteral("port %1: %2").arg(m_base).arg(reason))
-                     && message.contains(QStringLiteral("port %1: %2").arg(m_base + 3).arg(reason))
-                     && !message.contains(QString::number(m_base + 1)),
-                 qPrintable(message));
+        QCOMPARE(message, QStringLiteral("Cannot listen on ports %1 and %2: %3.").arg(m_base).arg(m_base + 3).arg(reason));
         QVERIFY(!w->Listening);
         QCOMPARE(w->cmdConnect->text(), QStringLiteral("Connect"));
         Client data(m_base + 1);

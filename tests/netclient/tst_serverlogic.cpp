@@ -88,12 +88,31 @@ private slots:
                      qPrintable(base.problem));
     }
 
-    void listenFailuresNamePortAndReason()
+    void listenFailuresNamePortsAndReasons_data()
     {
-        QCOMPARE(listenFailureText({{1000, QStringLiteral("The address is protected")},
-                                    {1003, QStringLiteral("The bound address is already in use")}}),
-                 QStringLiteral("Cannot listen on port 1000: The address is protected.\n"
-                                "Cannot listen on port 1003: The bound address is already in use."));
+        const QString inUse = QStringLiteral("The bound address is already in use");
+        const QString protectedAddress = QStringLiteral("The address is protected");
+        QTest::addColumn<QList<ListenFailure>>("failures");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("one port") << QList<ListenFailure>{{23003, inUse}}
+                                  << "Cannot listen on port 23003: " + inUse + ".";
+        QList<ListenFailure> all;
+        for (int port = 1000; port <= 1008; ++port)
+            all << ListenFailure{port, protectedAddress};
+        QTest::newRow("all nine, no right to bind")
+            << all << "Cannot listen on ports 1000 to 1008: " + protectedAddress
+                          + ".\nPorts below 1024 may need administrator rights.";
+        QTest::newRow("two reasons, runs and single ports")
+            << QList<ListenFailure>{{21001, inUse}, {21002, inUse}, {21000, QString()},
+                                    {21004, inUse}, {21005, inUse}, {21006, inUse}, {21008, inUse}}
+            << "Cannot listen on ports 21001, 21002, 21004 to 21006 and 21008: " + inUse
+                   + ".\nCannot listen on port 21000: no reason given.";
+    }
+    void listenFailuresNamePortsAndReasons()
+    {
+        QFETCH(QList<ListenFailure>, failures);
+        QFETCH(QString, text);
+        QCOMPARE(listenFailureText(failures), text);
     }
 
     // The send box's line breaks go out as CR LF, its text in code page 950.
