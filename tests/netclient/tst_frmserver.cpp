@@ -20,6 +20,8 @@ using namespace ServerLogic;
 
 namespace {
 
+const QByteArray kGreeting("4630K1,v1.0.00,8 CommPorts");
+
 // A plain client of one port that collects what it receives while it reads.
 class Client : public QObject
 {
@@ -141,20 +143,6 @@ private slots:
         qunsetenv(kBasePortVariable);
     }
 
-    void loadsListeningOnControlAndDataPorts()
-    {
-        QCOMPARE(w->windowTitle(), QStringLiteral("TCP 伺服端"));
-        QVERIFY(w->Listening);
-        QCOMPARE(w->cmdConnect->text(), QStringLiteral("DisConnect"));
-        QCOMPARE(w->txtPort->text(), QString::number(m_base));
-        QCOMPARE(w->tcpServer->LocalPort, m_base);
-        for (int i = 0; i < kDataPorts; ++i) {
-            auto *socket = w->findChild<Winsock *>(QStringLiteral("tcpComm(%1)").arg(i));
-            QVERIFY(socket);
-            QCOMPARE(socket->LocalPort, m_base + i + 1);
-        }
-    }
-
     // The greeting comes first and alone; then whatever is sent comes back
     // unchanged, and the receive box shows it as text.
     void controlPortGreetsThenEchoesExactly_data()
@@ -169,7 +157,7 @@ private slots:
     {
         QFETCH(QByteArray, payload);
         Client client(m_base);
-        greeted(client, controlGreeting());
+        greeted(client, kGreeting);
         client.socket.write(payload);
         QTRY_COMPARE_WITH_TIMEOUT(client.received.size(), payload.size(), 30000);
         QCOMPARE(client.received, payload);
@@ -219,7 +207,7 @@ private slots:
     void sendBoxChangesGoOutWhole()
     {
         Client client(m_base);
-        greeted(client, controlGreeting());
+        greeted(client, kGreeting);
         w->txtSendData->clear();
         QTest::keyClicks(w->txtSendData, QStringLiteral("ab"));
         QTRY_COMPARE(client.received, QByteArray("aab"));
@@ -234,7 +222,7 @@ private slots:
     {
         QTest::keyClicks(w->txtSendData, QStringLiteral("typed before anyone connects"));
         Client client(m_base);
-        greeted(client, controlGreeting());
+        greeted(client, kGreeting);
         client.socket.write("ping");
         QTRY_COMPARE(client.received, QByteArray("ping"));
 
@@ -246,7 +234,7 @@ private slots:
         w->cmdConnect->click();
         w->cmdConnect->click();
         Client next(m_base);
-        greeted(next, controlGreeting());
+        greeted(next, kGreeting);
         QTest::keyClicks(w->txtSendData, QStringLiteral("!"));
         QTRY_COMPARE(next.received, Cp950::fromUnicode(w->txtSendData->toPlainText()));
     }
@@ -256,7 +244,7 @@ private slots:
     void listenToggle()
     {
         Client first(m_base);
-        greeted(first, controlGreeting());
+        greeted(first, kGreeting);
         w->cmdConnect->click();
         QVERIFY(!w->Listening);
         QCOMPARE(w->cmdConnect->text(), QStringLiteral("Connect"));
@@ -277,7 +265,7 @@ private slots:
         QVERIFY(w->Listening);
         QCOMPARE(w->cmdConnect->text(), QStringLiteral("DisConnect"));
         Client again(other);
-        greeted(again, controlGreeting());
+        greeted(again, kGreeting);
         QVERIFY(m_dialogs->shown().isEmpty());
     }
 
@@ -331,7 +319,7 @@ private slots:
         QVERIFY(w->Listening);
         QCOMPARE(m_dialogs->messages().size(), 1);
         Client control(m_base);
-        greeted(control, controlGreeting());
+        greeted(control, kGreeting);
         Client third(m_base + 3);
         greeted(third, "WelCome, 2\r\n");
     }
@@ -354,7 +342,7 @@ private slots:
         w->cmdConnect->click();
         QVERIFY(w->Listening);
         Client client(port);
-        greeted(client, controlGreeting());
+        greeted(client, kGreeting);
     }
 
     // Clients that connect and vanish, one in the middle of a megabyte: the
@@ -375,7 +363,7 @@ private slots:
         w->cmdConnect->click();
         w->cmdConnect->click();
         Client client(m_base);
-        greeted(client, controlGreeting());
+        greeted(client, kGreeting);
         client.socket.write("still here");
         QTRY_COMPARE(client.received, QByteArray("still here"));
     }
@@ -395,7 +383,7 @@ private slots:
         QFETCH(int, offset);
         Winsock *socket = offset == 0 ? w->tcpServer : w->tcpComm[offset - 1];
         Client client(m_base + offset);
-        greeted(client, offset == 0 ? controlGreeting() : QByteArray("WelCome, 0\r\n"));
+        greeted(client, offset == 0 ? kGreeting : QByteArray("WelCome, 0\r\n"));
 
         qint64 mostQueued = 0;
         qint64 mostHeld = 0;

@@ -9,28 +9,6 @@ class TstServerLogic : public QObject
     Q_OBJECT
 
 private slots:
-    void greetingsAndDataEcho_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QByteArray>("received");
-        QTest::addColumn<QByteArray>("greeting");
-        QTest::addColumn<QByteArray>("echo");
-        QTest::newRow("port 1001") << 0 << QByteArray("x") << QByteArray("WelCome, 0\r\n") << QByteArray("x1");
-        QTest::newRow("port 1003") << 2 << QByteArray("abc") << QByteArray("WelCome, 2\r\n") << QByteArray("abc3");
-        QTest::newRow("port 1008, any bytes") << 7 << QByteArray::fromHex("00ff80a40a0d")
-                                              << QByteArray("WelCome, 7\r\n") << QByteArray::fromHex("00ff80a40a0d38");
-    }
-    void greetingsAndDataEcho()
-    {
-        QFETCH(int, index);
-        QFETCH(QByteArray, received);
-        QFETCH(QByteArray, greeting);
-        QFETCH(QByteArray, echo);
-        QCOMPARE(dataGreeting(index), greeting);
-        QCOMPARE(dataEcho(received, index), echo);
-        QCOMPARE(controlGreeting(), QByteArray("4630K1,v1.0.00,8 CommPorts"));
-    }
-
     void portBox_data()
     {
         QTest::addColumn<QString>("text");
