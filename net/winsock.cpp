@@ -148,10 +148,14 @@ bool Winsock::Connect()
 
 bool Winsock::Listen()
 {
-    if (m_state != sckClosed && m_state != sckError)
+    if (m_state != sckClosed && m_state != sckError) {
+        m_listenError = QStringLiteral("The socket is in use");
         return false;
-    if (LocalPort < 0 || LocalPort > 65535)
+    }
+    if (LocalPort < 0 || LocalPort > 65535) {
+        m_listenError = QStringLiteral("The port is out of range");
         return false;
+    }
     dropSocket();
     if (!m_listener)
         m_listener = new WinsockListener(this);

@@ -124,10 +124,10 @@ private slots:
         QVERIFY(!connectTo(w, 0) && !connectTo(w, 70000) && !w.SendData(QByteArray("x")));
         QVERIFY(busy.Listen());
         QVERIFY2(!connectTo(busy, 1), "a listener connects only once closed");
+        QVERIFY2(!busy.Listen() && !busy.listenErrorString().isEmpty(), "a listener cannot listen again");
         same.LocalPort = busy.LocalPort;
         QVERIFY2(!same.Listen(), "a port in use cannot be listened on twice");
-        QVERIFY2(!same.listenErrorString().isEmpty() && busy.listenErrorString().isEmpty(),
-                 "a failed listen tells why");
+        QVERIFY2(!same.listenErrorString().isEmpty(), "a failed listen tells why");
         QVERIFY(connectTo(w, busy.LocalPort));
         QVERIFY2(!w.Connect(), "no second Connect while connecting");
     }
