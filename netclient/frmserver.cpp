@@ -102,14 +102,13 @@ void frmServer::formLoad()
         QTimer::singleShot(0, this, [this, messages] { showMessages(messages); });
 }
 
-bool frmServer::listenData(int index, QList<ListenFailure> &failures)
+void frmServer::listenData(int index, QList<ListenFailure> &failures)
 {
     Winsock *socket = tcpComm[index];
     socket->LocalPort = m_basePort + index + 1;
     m_dataListenFailed[index] = !socket->Listen();
     if (m_dataListenFailed[index])
         failures << ListenFailure{socket->LocalPort, socket->listenErrorString()};
-    return !m_dataListenFailed[index];
 }
 
 void frmServer::showMessages(const QStringList &texts)

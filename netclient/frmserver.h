@@ -53,8 +53,8 @@ public:
 
 private:
     void buildControls();
-    // Listens on a data port; false (with the reason added) when it cannot.
-    bool listenData(int index, QList<ServerLogic::ListenFailure> &failures);
+    // Listens on a data port, adding the port and the reason when it cannot.
+    void listenData(int index, QList<ServerLogic::ListenFailure> &failures);
     // The echo of a connection whose queue was full may go on now.
     void onSendProgress(Winsock *socket, qint64 bytesRemaining);
     void showMessages(const QStringList &texts);
