@@ -5,6 +5,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <algorithm>
+
 // The listening side of a Winsock: hands each accepted descriptor to its
 // owner instead of wrapping it in a socket of its own.
 class WinsockListener : public QTcpServer
@@ -146,17 +148,24 @@ bool Winsock::Connect()
 
 bool Winsock::Listen()
 {
-    if (m_state != sckClosed && m_state != sckError)
+    if (m_state != sckClosed && m_state != sckError) {
+        m_listenError = QStringLiteral("The socket is in use");
         return false;
-    if (LocalPort < 0 || LocalPort > 65535)
+    }
+    if (LocalPort < 0 || LocalPort > 65535) {
+        m_listenError = QStringLiteral("The port is out of range");
         return false;
+    }
     dropSocket();
     if (!m_listener)
         m_listener = new WinsockListener(this);
     m_listener->setParent(this);
     m_listener->close();
-    if (!m_listener->listen(QHostAddress::Any, static_cast<quint16>(LocalPort)))
+    if (!m_listener->listen(QHostAddress::Any, static_cast<quint16>(LocalPort))) {
+        m_listenError = m_listener->errorString();
         return false;
+    }
+    m_listenError.clear();
     LocalPort = m_listener->serverPort();
     setState(sckListening);
     return true;
@@ -217,6 +226,18 @@ qint64 Winsock::BytesReceived() const
     return m_socket ? m_socket->bytesAvailable() : 0;
 }
 
+qint64 Winsock::bytesToSend() const
+{
+    return m_socket ? m_socket->bytesToWrite() : 0;
+}
+
+void Winsock::setReceiveLimit(qint64 bytes)
+{
+    m_receiveLimit = std::max<qint64>(bytes, 0);
+    if (m_socket)
+        m_socket->setReadBufferSize(m_receiveLimit);
+}
+
 void Winsock::GetData(QByteArray &data)
 {
     data = m_socket ? m_socket->readAll() : QByteArray();
@@ -242,6 +263,8 @@ void Winsock::Close()
 void Winsock::adoptSocket(QTcpSocket *socket)
 {
     m_socket = socket;
+    socket->setReadBufferSize(m_receiveLimit);
+    connect(socket, &QIODevice::bytesWritten, this, &Winsock::onBytesWritten);
     connect(socket, &QAbstractSocket::stateChanged, this, &Winsock::onSocketStateChanged);
     connect(socket, &QAbstractSocket::connected, this, &Winsock::onConnected);
     connect(socket, &QIODevice::readyRead, this, &Winsock::onReadyRead);
@@ -347,6 +370,14 @@ void Winsock::onSocketError()
     if (error == QAbstractSocket::RemoteHostClosedError && m_state == sckConnected)
         return;
     raiseError(errorNumber(error), m_socket->errorString());
+}
+
+void Winsock::onBytesWritten(qint64 bytes)
+{
+    if (!m_socket)
+        return;
+    const qint64 remaining = m_socket->bytesToWrite();
+    raise([&] { emit SendProgress(bytes, remaining); });
 }
 
 void Winsock::raiseError(int number, const QString &description)

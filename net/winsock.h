@@ -24,6 +24,10 @@ class WinsockListener;
 //   out everything received since the last call. Data that arrives while a
 //   DataArrival handler runs (for example while it yields) raises a further
 //   DataArrival after the handler has returned.
+// - SendData() queues and returns; SendProgress() follows the queue as the
+//   system takes it. A connection with a receive limit stops reading from the
+//   peer while that much lies received and not taken, so that a peer sending
+//   faster than the bytes are taken waits instead of filling memory.
 // - The peer closing the connection raises CloseEvent() and leaves the state at
 //   8 (closing) until Close(); what was received before stays readable.
 // - Error(number, description) is raised while State() still tells the state in
@@ -77,6 +81,8 @@ public:
     bool Connect();
     bool Listen();
     bool Accept(qintptr requestID);
+    // Why the last Listen() failed (the system's reason); empty once one succeeded.
+    QString listenErrorString() const { return m_listenError; }
 
     // Queues the bytes as they are; text goes out in code page 950.
     bool SendData(const QByteArray &data);
@@ -84,6 +90,12 @@ public:
 
     // Bytes received and not yet taken.
     qint64 BytesReceived() const;
+    // Bytes queued by SendData() that the system has not taken yet.
+    qint64 bytesToSend() const;
+    // Bytes held received and not taken beyond which the connection stops
+    // reading until some are taken; 0 (the default) holds any amount. It
+    // applies to the connections made after the call, too.
+    void setReceiveLimit(qint64 bytes);
     // Everything received since the last call, as bytes or as code page 950
     // text (a double-byte character split between two blocks is kept whole).
     void GetData(QByteArray &data);
@@ -101,6 +113,9 @@ signals:
     // The peer closed the connection.
     void CloseEvent();
     void Error(int number, const QString &description);
+    // The system has taken bytesSent more of the queued bytes; bytesRemaining
+    // are still queued.
+    void SendProgress(qint64 bytesSent, qint64 bytesRemaining);
     // Every change of State().
     void StateChanged(int state);
 
@@ -119,6 +134,7 @@ private:
     void onReadyRead();
     void onDisconnected();
     void onSocketError();
+    void onBytesWritten(qint64 bytes);
     void deliverArrival();
     void raiseError(int number, const QString &description);
     void onIncoming(qintptr descriptor);
@@ -128,6 +144,8 @@ private:
     QPointer<QTcpSocket> m_socket;
     WinsockListener *m_listener = nullptr;
     Cp950::Decoder m_decoder;
+    QString m_listenError;
+    qint64 m_receiveLimit = 0;
     // Bytes handed out by GetData() while a DataArrival handler runs.
     qint64 m_takenInArrival = 0;
     bool m_inArrival = false;

@@ -124,10 +124,58 @@ private slots:
         QVERIFY(!connectTo(w, 0) && !connectTo(w, 70000) && !w.SendData(QByteArray("x")));
         QVERIFY(busy.Listen());
         QVERIFY2(!connectTo(busy, 1), "a listener connects only once closed");
+        QVERIFY2(!busy.Listen() && !busy.listenErrorString().isEmpty(), "a listener cannot listen again");
         same.LocalPort = busy.LocalPort;
         QVERIFY2(!same.Listen(), "a port in use cannot be listened on twice");
+        QVERIFY2(!same.listenErrorString().isEmpty(), "a failed listen tells why");
         QVERIFY(connectTo(w, busy.LocalPort));
         QVERIFY2(!w.Connect(), "no second Connect while connecting");
+    }
+
+    // A receiver with a limit holds no more than it while it takes nothing,
+    // and gets the rest once it takes again; the sender follows its queue
+    // down to empty.
+    void receiveLimitAndSendProgress()
+    {
+        constexpr qint64 kLimit = 64 * 1024;
+        Server server;
+        Winsock client;
+        QVERIFY(connectTo(client, server.w.LocalPort));
+        QTRY_COMPARE(server.w.State(), int(Winsock::sckConnected));
+        server.w.setReceiveLimit(kLimit);
+        bool taking = false;
+        qint64 largest = 0;
+        QByteArray got;
+        connect(&server.w, &Winsock::DataArrival, this, [&](qint64 total) {
+            largest = std::max(largest, total);
+            if (taking) {
+                QByteArray data;
+                server.w.GetData(data);
+                got += data;
+            }
+        });
+        qint64 sent = 0;
+        qint64 remaining = -1;
+        connect(&client, &Winsock::SendProgress, this, [&](qint64 bytesSent, qint64 bytesRemaining) {
+            sent += bytesSent;
+            remaining = bytesRemaining;
+        });
+
+        QByteArray payload(16 * 1024 * 1024, '\0');
+        for (qsizetype i = 0; i < payload.size(); ++i)
+            payload[i] = char(i * 7);
+        QVERIFY(client.SendData(payload));
+        QTRY_COMPARE(server.w.BytesReceived(), kLimit);
+        QVERIFY(client.bytesToSend() > 0);
+
+        taking = true;
+        server.w.GetData(got);
+        QTRY_COMPARE_WITH_TIMEOUT(got.size(), payload.size(), 30000);
+        QVERIFY(got == payload);
+        QVERIFY2(largest <= kLimit, QByteArray::number(largest));
+        QTRY_COMPARE(remaining, qint64(0));
+        QCOMPARE(sent, payload.size());
+        QCOMPARE(client.bytesToSend(), qint64(0));
     }
 
     // A handler that yields while more bytes come in must not lose them: they
