@@ -174,6 +174,21 @@ private slots:
         QCoreApplication::sendEvent(box, &chinese);
         QTRY_COMPARE(m_fromPort, "d\rx" + QByteArray::fromHex("a4a4"));
         QCOMPARE(box->text(), QStringLiteral("x中"));
+
+        // Keys without a character send nothing: Delete (0x7F as X11 gives
+        // it), arrows, function keys; the control keys send their codes.
+        Module1::Echo = false;
+        m_fromPort.clear();
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_Delete, QStringLiteral("\x7f"), Qt::NoModifier);
+        for (const Qt::Key key : {Qt::Key_Delete, Qt::Key_Left, Qt::Key_Up, Qt::Key_F1, Qt::Key_Home})
+            QTest::keyClick(box, key);
+        for (const Qt::Key key : {Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Escape})
+            QTest::keyClick(box, key);
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_C, QStringLiteral("\x03"), Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_D, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Z);
+        QTRY_COMPARE(m_fromPort, QByteArray("\b\t\x1b\x03\x04z"));
+        QCOMPARE(box->text(), QStringLiteral("x中"));
     }
 
     void lineEvents_data()
