@@ -67,6 +67,7 @@ public:
         return QString();
     }
     QString openFile(QWidget *, const QString &, const QString &) override { return QString(); }
+    QString saveFile(QWidget *, const QString &, const QString &) override { return QString(); }
 };
 
 // CPU time of the calling thread, user and system, in microseconds.
