@@ -8,6 +8,8 @@
 
 using namespace TerminalLogic;
 
+Q_DECLARE_METATYPE(LineErrorCounts)
+
 // The terminal's setting texts and conversions, the modem-line events and the
 // guard that lets one console exchange run at a time.
 class TstConsoleLogic : public QObject
@@ -117,6 +119,35 @@ private slots:
         // Only a ring's start counts; the port's own lines never do.
         QVERIFY(events(P::RingIndicatorSignal, {}).isEmpty());
         QVERIFY(events({}, P::DataTerminalReadySignal | P::RequestToSendSignal).isEmpty());
+    }
+
+    // Each count that moved raises its error once, in the order of the codes.
+    void lineErrorEvents_data()
+    {
+        QTest::addColumn<LineErrorCounts>("after");
+        QTest::addColumn<QList<int>>("events");
+        auto moved = [](quint64 LineErrorCounts::*count, quint64 by = 1) {
+            LineErrorCounts c{5, 5, 5, 5, 5, 5};
+            c.*count += by;
+            return c;
+        };
+        QTest::newRow("none") << moved(&LineErrorCounts::breaks, 0) << QList<int>{};
+        QTest::newRow("break") << moved(&LineErrorCounts::breaks) << QList<int>{MSComm::comEventBreak};
+        QTest::newRow("framing, many") << moved(&LineErrorCounts::framing, 40) << QList<int>{MSComm::comEventFrame};
+        QTest::newRow("overrun") << moved(&LineErrorCounts::overrun) << QList<int>{MSComm::comEventOverrun};
+        QTest::newRow("buffer") << moved(&LineErrorCounts::bufferOverrun) << QList<int>{MSComm::comEventRxOver};
+        QTest::newRow("parity") << moved(&LineErrorCounts::parity) << QList<int>{MSComm::comEventRxParity};
+        QTest::newRow("transmit full") << moved(&LineErrorCounts::txFull) << QList<int>{MSComm::comEventTxFull};
+        QTest::newRow("counter started again") << moved(&LineErrorCounts::parity, quint64(-5)) << QList<int>{MSComm::comEventRxParity};
+        QTest::newRow("all") << LineErrorCounts{6, 6, 6, 6, 6, 6}
+                             << QList<int>{MSComm::comEventBreak, MSComm::comEventFrame, MSComm::comEventOverrun,
+                                           MSComm::comEventRxOver, MSComm::comEventRxParity, MSComm::comEventTxFull};
+    }
+    void lineErrorEvents()
+    {
+        QFETCH(LineErrorCounts, after);
+        QFETCH(QList<int>, events);
+        QCOMPARE(MSComm::lineErrorEvents(LineErrorCounts{5, 5, 5, 5, 5, 5}, after), events);
     }
 
     // A moved scope holds the exchange; releasing twice ends it once.

@@ -1,6 +1,7 @@
 #include "tests/console/consoletestutil.h"
 #include "console/controls.h"
 #include "console/frmterminal.h"
+#include "console/lineerrors.h"
 #include "console/mscomm.h"
 #include "tests/support/ptylink.h"
 #include "tests/support/scripteddialogs.h"
@@ -216,6 +217,24 @@ private slots:
         QCOMPARE(m_f->MSComm1->PortOpen(), answer != QMessageBox::Cancel);
         QCOMPARE(m_f->frontPicture(), m_f->imgConnected);
         QTRY_COMPARE(m_f->StatusPanel->text(), TerminalLogic::kStatusPrefix);
+    }
+
+    // Errors that the line's counts show reach the window as error events;
+    // what moves while the error box is open is told after it.
+    void countedLineErrors()
+    {
+        LineErrorCounts counts;
+        m_f->MSComm1->setLineErrorSource([&](qintptr) { return std::optional(counts); });
+        openPort();
+        m_dialogs->whileShown([&] { ++counts.parity; });
+        ++counts.framing;
+        QTRY_COMPARE(m_dialogs->messages().size(), 2);
+        const QString framing = TerminalLogic::commEventText(MSComm::comEventFrame).text;
+        const QString parity = TerminalLogic::commEventText(MSComm::comEventRxParity).text;
+        QCOMPARE(m_dialogs->messages(), (QStringList{framing, parity}));
+        QCOMPARE(m_dialogs->shown().first().title, TerminalLogic::kErrorBoxTitle);
+        QCOMPARE(m_f->StatusPanel->text(), TerminalLogic::kStatusPrefix + parity);
+        QVERIFY(m_f->MSComm1->PortOpen());
     }
 
     // What the box shows catches up with its text, whichever way the
