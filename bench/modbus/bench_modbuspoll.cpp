@@ -122,6 +122,7 @@ struct WindowRun
     double cpuUsPerPoll = 0;
     bool exact = false;
     std::vector<double> tenthRates;
+    std::vector<double> tenthCpuUsPerPoll; // the window's own work, whatever else the machine runs
     long lines = 0;         // lines the lists hold at the end
     double listBytes = 0;   // bytes the lists hold for them
     double rssAtMinute = 0; // resident bytes after the first minute; 0 in shorter runs
@@ -146,21 +147,27 @@ WindowRun windowRate(ModbusTestServer &server, int ms, CountingDialogs &dialogs)
     const long requestsBefore = server.requests();
 
     // Samples of the replies counted, each tenth of the run.
-    std::vector<std::pair<qint64, qint64>> samples; // ns, replies
+    struct Sample
+    {
+        qint64 ns;
+        qint64 replies;
+        double cpuUs;
+    };
+    std::vector<Sample> samples;
     QElapsedTimer clock;
     QTimer sampler;
     sampler.setTimerType(Qt::PreciseTimer);
     QObject::connect(&sampler, &QTimer::timeout, [&] {
         // Nine inner marks; the end of the run closes the tenth tenth.
         if (samples.size() < 10)
-            samples.emplace_back(clock.nsecsElapsed(), w->counters().recvPackets);
+            samples.push_back({clock.nsecsElapsed(), w->counters().recvPackets, threadCpuUs()});
     });
     QTimer minuteMark;
     minuteMark.setSingleShot(true);
     QObject::connect(&minuteMark, &QTimer::timeout, [&run] { run.rssAtMinute = residentBytes(); });
     clock.start();
     const double cpuBefore = threadCpuUs();
-    samples.emplace_back(0, 0);
+    samples.push_back({0, 0, cpuBefore});
     sampler.start(ms / 10);
     if (ms > kMemoryMarkMs)
         minuteMark.start(kMemoryMarkMs);
@@ -171,7 +178,7 @@ WindowRun windowRate(ModbusTestServer &server, int ms, CountingDialogs &dialogs)
     const qint64 replies = w->counters().recvPackets;
     run.cpuUsPerPoll = replies > 0 ? (threadCpuUs() - cpuBefore) / replies : 0;
     const double seconds = clock.nsecsElapsed() / 1e9;
-    samples.emplace_back(clock.nsecsElapsed(), replies);
+    samples.push_back({clock.nsecsElapsed(), replies, threadCpuUs()});
     w->cmdStopPolling->click();
     runEventLoopUntil(
         [w] { return w->counters().recvBytes == w->counters().sendPackets * kReplyBytes; }, 5000, 5);
@@ -182,9 +189,11 @@ WindowRun windowRate(ModbusTestServer &server, int ms, CountingDialogs &dialogs)
 
     run.rate = replies / seconds;
     for (size_t i = 1; i < samples.size(); ++i) {
-        const double dt = (samples[i].first - samples[i - 1].first) / 1e9;
+        const double dt = (samples[i].ns - samples[i - 1].ns) / 1e9;
+        const qint64 polls = samples[i].replies - samples[i - 1].replies;
         if (dt > 0)
-            run.tenthRates.push_back((samples[i].second - samples[i - 1].second) / dt);
+            run.tenthRates.push_back(polls / dt);
+        run.tenthCpuUsPerPoll.push_back(polls > 0 ? (samples[i].cpuUs - samples[i - 1].cpuUs) / polls : 0);
     }
 
     // What the boxes finally show against what was sent and received, and the
@@ -284,6 +293,9 @@ int main(int argc, char *argv[])
     std::printf("polls/s per tenth:");
     for (const double r : t)
         std::printf(" %.0f", r);
+    std::printf("\nCPU us per poll per tenth:");
+    for (const double us : longRun.tenthCpuUsPerPoll)
+        std::printf(" %.1f", us);
     std::printf("\n");
     std::printf("lists: %ld lines kept (at most %lld each), %.2f MiB held for them\n",
                 longRun.lines, qint64(LineList::kMaxLines), longRun.listBytes / kMiB);

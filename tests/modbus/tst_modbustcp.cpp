@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -221,6 +222,11 @@ private slots:
         QCOMPARE(selectedRows(receiveView), QList<int>{14});
         QCOMPARE(receiveView->currentIndex().row(), 14);
         QCOMPARE(selectedRows(sendView), QList<int>{2});
+        // Rows are as wide as the longest line, the first one no wider: the
+        // end of every line can be scrolled to.
+        const QScrollBar *across = receiveView->horizontalScrollBar();
+        QVERIFY(across->maximum() + receiveView->viewport()->width()
+                > receiveView->fontMetrics().horizontalAdvance(kDesignReplyLast));
 
         // The user picks two lines of the design reply; Ctrl+C copies them in order.
         receiveView->scrollToTop();
