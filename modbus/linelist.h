@@ -17,7 +17,9 @@ class LineList : public QListView
     Q_OBJECT
 
 public:
-    static constexpr int kRefreshMs = 40;
+    // A view lays out all its rows for each batch: ten batches a second are
+    // as many as a reader follows.
+    static constexpr int kRefreshMs = 100;
     // Lines kept: with the frames of a fast poll about two seconds of a
     // reply list, with a timer of 100 ms over half an hour of a send list.
     static constexpr qsizetype kMaxLines = 20000;

@@ -78,6 +78,13 @@ qsizetype LineListModel::lineOfRow(int row) const
     return static_cast<qsizetype>(number - m_lines.firstNumber());
 }
 
+QModelIndex LineListModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (row < 0 || row >= m_shownCount || column != 0 || parent.isValid())
+        return QModelIndex();
+    return createIndex(row, column);
+}
+
 int LineListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_shownCount);

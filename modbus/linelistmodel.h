@@ -31,6 +31,9 @@ public:
     // The store's index of the line in row; -1 when it has left the store.
     qsizetype lineOfRow(int row) const;
 
+    // Views ask for every row's index when they lay out: answered without
+    // the generic checks.
+    QModelIndex index(int row, int column = 0, const QModelIndex &parent = QModelIndex()) const override;
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
