@@ -20,7 +20,7 @@ struct LineErrorCounts
 };
 
 // Reads the counts of an open port from its system handle; nothing where the
-// port or its driver keeps none (a pseudo-terminal, many USB adapters).
+// port or its driver keeps none (a pseudo-terminal, some USB adapters).
 using LineErrorSource = std::function<std::optional<LineErrorCounts>(qintptr handle)>;
 
 namespace LineErrors {

@@ -121,6 +121,9 @@ qsizetype LineList::memoryBytes() const
 
 void LineList::scheduleRefresh(bool nowIfDue)
 {
+    // In a burst the timer runs already: nothing to work out per line.
+    if (m_refreshTimer.isActive() && !nowIfDue)
+        return;
     const qint64 wait =
         m_sinceRefresh.isValid() ? std::max<qint64>(0, kRefreshMs - m_sinceRefresh.elapsed()) : 0;
     if (wait == 0 && nowIfDue) {
