@@ -235,6 +235,7 @@ private slots:
         QCOMPARE(m_dialogs->shown().first().title, TerminalLogic::kErrorBoxTitle);
         QCOMPARE(m_f->StatusPanel->text(), TerminalLogic::kStatusPrefix + parity);
         QVERIFY(m_f->MSComm1->PortOpen());
+        m_f->MSComm1->setPortOpen(false); // the counts go with this test
     }
 
     // What the box shows catches up with its text, whichever way the
