@@ -30,6 +30,15 @@ public:
     {
         return QFileDialog::getOpenFileName(parent, title, QString(), filter);
     }
+
+    QString saveFile(QWidget *parent, const QString &title, const QString &filter) override
+    {
+        // Qt's own dialog: a desktop's dialog may ask its own replace
+        // question whatever the option says.
+        return QFileDialog::getSaveFileName(
+            parent, title, QString(), filter, nullptr,
+            QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
+    }
 };
 
 Dialogs *g_installed = nullptr;
@@ -42,10 +51,15 @@ QString titleOrDefault(const QString &title)
 
 } // namespace
 
-Dialogs &Dialogs::current()
+Dialogs &Dialogs::qt()
 {
     static QtDialogs qtDialogs;
-    return g_installed ? *g_installed : qtDialogs;
+    return qtDialogs;
+}
+
+Dialogs &Dialogs::current()
+{
+    return g_installed ? *g_installed : qt();
 }
 
 void Dialogs::install(Dialogs *d)
@@ -69,6 +83,11 @@ QString inputBox(QWidget *parent, const QString &prompt, const QString &title,
 QString openFileDialog(QWidget *parent, const QString &title, const QString &filter)
 {
     return Dialogs::current().openFile(parent, title, filter);
+}
+
+QString saveFileDialog(QWidget *parent, const QString &title, const QString &filter)
+{
+    return Dialogs::current().saveFile(parent, title, filter);
 }
 
 QString applicationTitle()

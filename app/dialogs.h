@@ -26,9 +26,15 @@ public:
     // A file-open dialog. filter uses Qt's form ("Logs (*.log);;All (*)").
     // Returns the chosen path; an empty text when cancelled.
     virtual QString openFile(QWidget *parent, const QString &title, const QString &filter) = 0;
+    // A file dialog that also takes the name of a file that does not exist
+    // yet. It asks no replace question of its own: the caller asks its own.
+    // Returns the chosen path; an empty text when cancelled.
+    virtual QString saveFile(QWidget *parent, const QString &title, const QString &filter) = 0;
 
     // The installed dialogs (Qt's own unless a test installed others).
     static Dialogs &current();
+    // Qt's own dialogs, whatever is installed.
+    static Dialogs &qt();
     // Installs d (not owned); nullptr goes back to Qt's own.
     static void install(Dialogs *d);
 };
@@ -41,6 +47,7 @@ QMessageBox::StandardButton msgBox(QWidget *parent, const QString &text,
 QString inputBox(QWidget *parent, const QString &prompt, const QString &title = QString(),
                  const QString &defaultText = QString());
 QString openFileDialog(QWidget *parent, const QString &title, const QString &filter);
+QString saveFileDialog(QWidget *parent, const QString &title, const QString &filter);
 
 // The title that untitled message boxes show: "4630K" at start.
 QString applicationTitle();

@@ -1,5 +1,7 @@
 #include "console/controls.h"
 
+#include "console/terminallogic.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTextBlock>
@@ -128,9 +130,10 @@ void TerminalBox::takeBackUserEdit()
 
 void TerminalBox::keyPressEvent(QKeyEvent *event)
 {
-    const QString typed = event->text();
-    if (m_keyPress && typed.size() == 1) {
-        int code = typed.at(0).unicode();
+    // Only keys that type a character reach the handler; the others act on
+    // the box as in any text box.
+    int code = TerminalLogic::keyAscii(event->key(), event->modifiers(), event->text());
+    if (m_keyPress && code != 0) {
         m_keyPress(code);
         if (code == 0) {
             event->accept();

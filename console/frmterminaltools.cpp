@@ -36,7 +36,7 @@ void frmTerminal::DoOpenLogFile()
     QPointer<frmTerminal> self(this);
     QString path;
     for (;;) {
-        path = openFileDialog(this, kLogDialogTitle, qtFileFilter(kLogFilter));
+        path = saveFileDialog(this, kLogDialogTitle, qtFileFilter(kLogFilter));
         if (!self || path.isEmpty())
             return;
         if (!QFileInfo::exists(path))
@@ -51,7 +51,8 @@ void frmTerminal::DoOpenLogFile()
         if (answer == QMessageBox::Yes) {
             QFile old(path);
             if (!old.remove()) {
-                msgBox(this, old.errorString(), QMessageBox::Ok, QMessageBox::Warning);
+                msgBox(this, logOpenFailedText(path, old.errorString()), QMessageBox::Ok,
+                       QMessageBox::Warning);
                 return;
             }
         }
@@ -60,7 +61,8 @@ void frmTerminal::DoOpenLogFile()
 
     auto *log = new TerminalLog(this);
     if (!log->open(path)) {
-        const QString why = log->errorText();
+        // No log is open; the terminal goes on without one.
+        const QString why = logOpenFailedText(path, log->errorText());
         delete log;
         msgBox(this, why, QMessageBox::Ok, QMessageBox::Warning);
         return;

@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 
+#include <QPointer>
 #include <QTimer>
 
 #ifdef Q_OS_UNIX
@@ -30,13 +31,14 @@ private:
 } // namespace
 
 MSComm::MSComm(QObject *parent)
-    : QObject(parent), m_port(new QSerialPort(this)), m_modemPoll(new QTimer(this))
+    : QObject(parent), m_port(new QSerialPort(this)), m_modemPoll(new QTimer(this)),
+      m_errorSource(LineErrors::systemSource())
 {
     // A device that sends faster than the window shows waits in the system's
     // buffers instead of piling up in ours.
     m_port->setReadBufferSize(kReadBufferBytes);
     m_modemPoll->setInterval(kModemPollMs);
-    connect(m_modemPoll, &QTimer::timeout, this, &MSComm::pollModemLines);
+    connect(m_modemPoll, &QTimer::timeout, this, &MSComm::pollLines);
     connect(m_port, &QSerialPort::readyRead, this, [this] { raiseEvent(comEvReceive); });
     connect(m_port, &QSerialPort::errorOccurred, this, &MSComm::onPortError);
 }
@@ -153,11 +155,14 @@ bool MSComm::setPortOpen(bool open)
     m_decoder = Cp950::Decoder();
     m_failing = false;
     m_event = 0;
-    // Watch the modem lines only where the port can read them.
+    // Watch the modem lines and the error counts only where the port can
+    // read them; the counts so far are the line's past.
     m_lines = m_port->pinoutSignals();
-    if (m_port->error() == QSerialPort::NoError)
-        m_modemPoll->start();
+    m_watchLines = m_port->error() == QSerialPort::NoError;
     m_port->clearError();
+    m_errorCounts = m_errorSource ? m_errorSource(m_port->handle()) : std::nullopt;
+    if (m_watchLines || m_errorCounts)
+        m_modemPoll->start();
     return true;
 }
 
@@ -287,27 +292,60 @@ QList<int> MSComm::modemLineEvents(QSerialPort::PinoutSignals before,
     return events;
 }
 
-void MSComm::pollModemLines()
+QList<int> MSComm::lineErrorEvents(const LineErrorCounts &before, const LineErrorCounts &after)
 {
-    QSerialPort::PinoutSignals now;
-    {
+    QList<int> events;
+    if (after.breaks != before.breaks)
+        events << comEventBreak;
+    if (after.framing != before.framing)
+        events << comEventFrame;
+    if (after.overrun != before.overrun)
+        events << comEventOverrun;
+    if (after.bufferOverrun != before.bufferOverrun)
+        events << comEventRxOver;
+    if (after.parity != before.parity)
+        events << comEventRxParity;
+    if (after.txFull != before.txFull)
+        events << comEventTxFull;
+    return events;
+}
+
+void MSComm::pollLines()
+{
+    if (m_raisingPolled)
+        return;
+    QList<int> events;
+    if (m_watchLines) {
         OwnCall own(m_ownCall);
-        now = m_port->pinoutSignals();
+        const QSerialPort::PinoutSignals now = m_port->pinoutSignals();
         if (m_port->error() != QSerialPort::NoError) {
             // The lines cannot be read any more: stop watching them quietly;
             // a port that really failed reports that through its own error.
             m_port->clearError();
-            m_modemPoll->stop();
-            return;
+            m_watchLines = false;
+        } else {
+            events = modemLineEvents(m_lines, now);
+            m_lines = now;
         }
     }
-    const QList<int> events = modemLineEvents(m_lines, now);
-    m_lines = now;
+    if (m_errorCounts) {
+        const std::optional<LineErrorCounts> now = m_errorSource(m_port->handle());
+        if (now)
+            events += lineErrorEvents(*m_errorCounts, *now);
+        m_errorCounts = now;
+    }
+    if (!m_watchLines && !m_errorCounts)
+        m_modemPoll->stop();
+    const QPointer<MSComm> self(this);
+    m_raisingPolled = true;
     for (const int code : events) {
         raiseEvent(code);
-        if (!PortOpen())
+        if (!self)
             return;
+        if (!PortOpen())
+            break;
     }
+    m_raisingPolled = false;
 }
 
 void MSComm::onPortError(QSerialPort::SerialPortError error)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/codepage.h"
+#include "console/lineerrors.h"
 #include "console/linesettings.h"
 
 #include <QList>
@@ -13,7 +14,8 @@ class QTimer;
 // The serial port of a window, with the members and event codes that the
 // window's handlers were written against, on QSerialPort. Setters that can
 // fail return false and leave a text for the user in errorText(). Received
-// data, modem-line changes and failures of the port arrive as OnComm.
+// data, modem-line changes, line errors that the system counts (break,
+// framing, overrun, parity...) and failures of the port arrive as OnComm.
 class MSComm : public QObject
 {
     Q_OBJECT
@@ -44,7 +46,7 @@ public:
 
     static constexpr int kInBufferSize = 1024;   // bytes
     static constexpr int kOutBufferSize = 512;   // bytes
-    static constexpr int kModemPollMs = 100;     // how often the modem lines are read
+    static constexpr int kModemPollMs = 100;     // how often the modem lines and error counts are read
 
     explicit MSComm(QObject *parent = nullptr);
     ~MSComm() override;
@@ -96,6 +98,13 @@ public:
     // The events of a change of the modem lines, in the order of their codes.
     static QList<int> modemLineEvents(QSerialPort::PinoutSignals before,
                                       QSerialPort::PinoutSignals after);
+    // The error events of a change of the line's error counts, one for each
+    // count that moved, in the order of their codes.
+    static QList<int> lineErrorEvents(const LineErrorCounts &before, const LineErrorCounts &after);
+
+    // Where the line's error counts come from: the system's by default (see
+    // LineErrors). Takes effect at the next opening.
+    void setLineErrorSource(LineErrorSource source) { m_errorSource = std::move(source); }
 
 signals:
     void OnComm(int commEvent);
@@ -108,7 +117,7 @@ private:
     void applyDtr();
     void onPortError(QSerialPort::SerialPortError error);
     void failPort(QSerialPort::SerialPortError error, const QString &systemText);
-    void pollModemLines();
+    void pollLines();
     QString portLabel() const;
 
     QSerialPort *m_port = nullptr;
@@ -129,4 +138,11 @@ private:
     // A receive event for bytes left over by Input() is on its way.
     bool m_moreQueued = false;
     QSerialPort::PinoutSignals m_lines;
+    bool m_watchLines = false;
+    LineErrorSource m_errorSource;
+    // The error counts last read; none while they are not watched.
+    std::optional<LineErrorCounts> m_errorCounts;
+    // The events of a poll are being raised: an error box may be open, and
+    // what moves meanwhile is told once it has closed, not in boxes on top.
+    bool m_raisingPolled = false;
 };

@@ -48,6 +48,38 @@ CommEventText commEventText(int code)
     }
 }
 
+int keyAscii(int key, Qt::KeyboardModifiers modifiers, const QString &text)
+{
+    switch (key) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Escape:
+        return 27;
+    default:
+        break;
+    }
+    // Keys beyond the characters (Delete, arrows, F1...) type nothing, whatever
+    // text the system gives them: X11 gives Delete the text 0x7F.
+    if (key >= Qt::Key_Escape && key != Qt::Key_unknown)
+        return 0;
+    // Ctrl with A to Z (and [ \ ] ^ _) types 1 to 31; AltGr (Ctrl with Alt)
+    // types the character that the layout puts there.
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::AltModifier);
+    if (ctrl && key >= Qt::Key_A && key <= Qt::Key_Underscore)
+        return key & 0x1F;
+    if (text.size() != 1)
+        return 0;
+    const char16_t c = text.at(0).unicode();
+    if (c == 0x7F || (c >= 0x80 && c < 0xA0))
+        return 0;
+    return c;
+}
+
 QString connectTime(qint64 elapsedSeconds)
 {
     constexpr qint64 kDay = 24 * 60 * 60;

@@ -31,6 +31,12 @@ struct CommEventText
 // Receive (2) and send (1) have no text; unknown codes are errors.
 CommEventText commEventText(int code);
 
+// The character code that a key press types into the terminal, as the key
+// press handler takes it; 0 for a key that types no character (Delete, the
+// arrows, function keys, a modifier alone). Backspace, Tab, Enter, Escape and
+// Ctrl with a letter type their control characters on every platform.
+int keyAscii(int key, Qt::KeyboardModifiers modifiers, const QString &text);
+
 // The connect clock: the time of day of an elapsed time, "hh:nn:ss" and one
 // blank; it starts again from zero after 24 hours.
 QString connectTime(qint64 elapsedSeconds);

@@ -24,6 +24,11 @@ QString logCaption(const QString &path)
     return TerminalLogic::kTitle + QStringLiteral(" - ") + QFileInfo(path).fileName();
 }
 
+QString logOpenFailedText(const QString &path, const QString &why)
+{
+    return QStringLiteral("無法開啟記錄檔 %1: %2").arg(fullPath(path), why);
+}
+
 QString notFoundText(const QString &path)
 {
     return fullPath(path) + QStringLiteral(" 找不到!");

@@ -24,6 +24,8 @@ inline const QString kHangUpCommand = QStringLiteral("ATH");
 QString replaceQuestion(const QString &path);
 // The window's caption while path is the log: "PortView 終端機 - " + its name.
 QString logCaption(const QString &path);
+// A log that cannot be opened or created: its full path and why.
+QString logOpenFailedText(const QString &path, const QString &why);
 // The file's full path + " 找不到!".
 QString notFoundText(const QString &path);
 // "ATDT" + number + CR LF.

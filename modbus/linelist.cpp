@@ -1,204 +1,178 @@
 #include "modbus/linelist.h"
 
+#include "modbus/linelistmodel.h"
+
+#include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace {
 
-constexpr int kTextMargin = 2; // px left of each line
+// Every row as high as a line of text and as wide as the longest line the
+// list has held: the view lays out rows of one size, which costs the same
+// however many lines there are.
+class LineDelegate : public QStyledItemDelegate
+{
+public:
+    LineDelegate(const LineListModel *model, QObject *parent)
+        : QStyledItemDelegate(parent), m_model(model)
+    {
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const qsizetype longest = m_model->lines().longestBytes();
+        if (longest != m_measuredBytes || option.font != m_measuredFont) {
+            m_measuredBytes = longest;
+            m_measuredFont = option.font;
+            QStyleOptionViewItem sample = option;
+            initStyleOption(&sample, index);
+            sample.features |= QStyleOptionViewItem::HasDisplay;
+            sample.text = m_model->lines().longestLine();
+            const QWidget *widget = option.widget;
+            QStyle *style = widget ? widget->style() : QApplication::style();
+            m_size = style->sizeFromContents(QStyle::CT_ItemViewItem, &sample, QSize(), widget);
+        }
+        return m_size;
+    }
+
+private:
+    const LineListModel *m_model;
+    mutable qsizetype m_measuredBytes = -1;
+    mutable QFont m_measuredFont;
+    mutable QSize m_size;
+};
 
 } // namespace
 
-LineList::LineList(QWidget *parent) : QAbstractScrollArea(parent)
+LineList::LineList(QWidget *parent, qsizetype maxLines)
+    : QListView(parent), m_model(new LineListModel(maxLines, this))
 {
-    setFocusPolicy(Qt::StrongFocus);
-    setFrameShape(QFrame::StyledPanel);
+    setModel(m_model);
+    setItemDelegate(new LineDelegate(m_model, this));
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    viewport()->setBackgroundRole(QPalette::Base);
-    viewport()->setAutoFillBackground(true);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
     m_refreshTimer.setSingleShot(true);
     connect(&m_refreshTimer, &QTimer::timeout, this, &LineList::refresh);
-    verticalScrollBar()->setSingleStep(1);
 }
 
 void LineList::addItem(const QString &line)
 {
-    m_lines.append(line);
-    scheduleRefresh();
+    m_model->append(QStringView(line));
+    scheduleRefresh(false);
 }
 
 void LineList::addItem(QLatin1StringView line)
 {
-    m_lines.append(line);
-    scheduleRefresh();
+    m_model->append(line);
+    scheduleRefresh(false);
 }
 
 void LineList::clear()
 {
-    m_lines.clear();
-    m_measuredLongest = -1;
-    m_longestWidth = 0;
-    m_scrollToCurrent = false;
-    const bool hadSelection = m_current != -1;
-    m_current = -1;
-    refresh();
-    if (hadSelection)
-        emit currentRowChanged(-1);
+    m_refreshTimer.stop();
+    m_selectNumber = -1;
+    m_model->clear();
+}
+
+int LineList::count() const
+{
+    return static_cast<int>(m_model->lines().size());
+}
+
+QString LineList::text(int row) const
+{
+    return m_model->lines().at(row);
+}
+
+int LineList::currentRow() const
+{
+    const LineStore &lines = m_model->lines();
+    if (m_selectNumber >= 0 && static_cast<quint64>(m_selectNumber) >= lines.firstNumber())
+        return static_cast<int>(static_cast<quint64>(m_selectNumber) - lines.firstNumber());
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !selectionModel()->isSelected(current))
+        return -1;
+    return static_cast<int>(m_model->lineOfRow(current.row()));
 }
 
 void LineList::setCurrentRow(int row)
 {
-    selectRow(row, true);
-}
-
-void LineList::selectRow(int row, bool scroll)
-{
-    if (row < -1 || row >= count())
+    if (row < 0 || row >= count())
         return;
-    m_scrollToCurrent = scroll && row >= 0;
-    if (row != m_current) {
-        m_current = row;
-        scheduleRefresh();
-        emit currentRowChanged(row);
-    } else if (scroll) {
-        scheduleRefresh();
-    }
+    m_selectNumber = static_cast<qint64>(m_model->lines().firstNumber()) + row;
+    // A selection ends what a handler adds: shown at once unless the last
+    // batch was just shown.
+    scheduleRefresh(true);
 }
 
-void LineList::scheduleRefresh()
+qsizetype LineList::memoryBytes() const
 {
-    if (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= kRefreshMs) {
+    return m_model->lines().memoryBytes();
+}
+
+void LineList::scheduleRefresh(bool nowIfDue)
+{
+    // In a burst the timer runs already: nothing to work out per line.
+    if (m_refreshTimer.isActive() && !nowIfDue)
+        return;
+    const qint64 wait =
+        m_sinceRefresh.isValid() ? std::max<qint64>(0, kRefreshMs - m_sinceRefresh.elapsed()) : 0;
+    if (wait == 0 && nowIfDue) {
         refresh();
         return;
     }
     if (!m_refreshTimer.isActive())
-        m_refreshTimer.start(static_cast<int>(kRefreshMs - m_sinceRefresh.elapsed()));
+        m_refreshTimer.start(static_cast<int>(wait));
 }
 
 void LineList::refresh()
 {
     m_refreshTimer.stop();
     m_sinceRefresh.start();
-    updateScrollBars();
-    if (m_scrollToCurrent && m_current >= 0) {
-        QScrollBar *bar = verticalScrollBar();
-        const int rows = std::max(1, visibleRows());
-        if (m_current < bar->value())
-            bar->setValue(m_current);
-        else if (m_current >= bar->value() + rows)
-            bar->setValue(m_current - rows + 1);
-    }
-    m_scrollToCurrent = false;
-    viewport()->update();
-}
-
-int LineList::lineHeight() const
-{
-    return fontMetrics().height();
-}
-
-int LineList::visibleRows() const
-{
-    return viewport()->height() / std::max(1, lineHeight());
-}
-
-void LineList::updateScrollBars()
-{
-    // Only a new longest line is measured; the rest is arithmetic.
-    if (m_lines.longest() != m_measuredLongest) {
-        m_measuredLongest = m_lines.longest();
-        m_longestWidth =
-            m_measuredLongest < 0 ? 0 : fontMetrics().horizontalAdvance(m_lines.at(m_measuredLongest));
-    }
-    const int rows = visibleRows();
-    QScrollBar *v = verticalScrollBar();
-    v->setPageStep(std::max(1, rows));
-    v->setRange(0, std::max(0, count() - rows));
-    QScrollBar *h = horizontalScrollBar();
-    h->setPageStep(viewport()->width());
-    h->setSingleStep(std::max(1, fontMetrics().averageCharWidth()));
-    h->setRange(0, std::max(0, m_longestWidth + 2 * kTextMargin - viewport()->width()));
-}
-
-void LineList::paintEvent(QPaintEvent *)
-{
-    QPainter p(viewport());
-    const int h = lineHeight();
-    const int first = verticalScrollBar()->value();
-    const int last = std::min(count() - 1, first + viewport()->height() / std::max(1, h) + 1);
-    const int x = kTextMargin - horizontalScrollBar()->value();
-    const QPalette &pal = palette();
-    const int ascent = fontMetrics().ascent();
-    for (int row = first; row <= last; ++row) {
-        const int y = (row - first) * h;
-        if (row == m_current) {
-            p.fillRect(QRect(0, y, viewport()->width(), h), pal.brush(QPalette::Highlight));
-            p.setPen(pal.color(QPalette::HighlightedText));
-        } else {
-            p.setPen(pal.color(QPalette::Text));
-        }
-        p.drawText(x, y + ascent, m_lines.at(row));
-    }
-}
-
-void LineList::resizeEvent(QResizeEvent *event)
-{
-    QAbstractScrollArea::resizeEvent(event);
-    updateScrollBars();
-}
-
-void LineList::changeEvent(QEvent *event)
-{
-    QAbstractScrollArea::changeEvent(event);
-    if (event->type() == QEvent::FontChange) {
-        m_measuredLongest = -1;
-        refresh();
-    }
-}
-
-void LineList::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() != Qt::LeftButton)
+    m_model->publish();
+    if (m_selectNumber < 0)
         return;
-    const int row = verticalScrollBar()->value()
-                    + static_cast<int>(event->position().y()) / std::max(1, lineHeight());
-    if (row < count())
-        selectRow(row, false);
+    const LineStore &lines = m_model->lines();
+    const auto number = static_cast<quint64>(m_selectNumber);
+    m_selectNumber = -1;
+    if (number < lines.firstNumber())
+        return; // it has left already
+    const QModelIndex index =
+        m_model->index(m_model->rowOfLine(static_cast<qsizetype>(number - lines.firstNumber())));
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    scrollTo(index);
 }
 
 void LineList::keyPressEvent(QKeyEvent *event)
 {
-    if (count() == 0) {
-        QAbstractScrollArea::keyPressEvent(event);
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+        event->accept();
         return;
     }
-    const int page = std::max(1, visibleRows());
-    int row = m_current;
-    switch (event->key()) {
-    case Qt::Key_Up:
-        row = std::max(0, m_current - 1);
-        break;
-    case Qt::Key_Down:
-        row = std::min(count() - 1, m_current + 1);
-        break;
-    case Qt::Key_PageUp:
-        row = std::max(0, m_current - page);
-        break;
-    case Qt::Key_PageDown:
-        row = std::min(count() - 1, m_current + page);
-        break;
-    case Qt::Key_Home:
-        row = 0;
-        break;
-    case Qt::Key_End:
-        row = count() - 1;
-        break;
-    default:
-        QAbstractScrollArea::keyPressEvent(event);
+    QListView::keyPressEvent(event);
+}
+
+void LineList::copySelection()
+{
+    refresh();
+    QModelIndexList selected = selectionModel()->selectedRows();
+    if (selected.isEmpty())
         return;
-    }
-    selectRow(row, true);
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    QStringList texts;
+    texts.reserve(selected.size());
+    for (const QModelIndex &index : std::as_const(selected))
+        texts << index.data().toString();
+    QApplication::clipboard()->setText(texts.join(QLatin1Char('\n')));
 }

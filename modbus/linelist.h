@@ -1,62 +1,58 @@
 #pragma once
 
-#include "modbus/linestore.h"
-
-#include <QAbstractScrollArea>
 #include <QElapsedTimer>
+#include <QListView>
 #include <QTimer>
 
-// A list box for lines that accumulate by the thousand: each line is one text
-// line high, only the lines in view are painted, and the lines themselves sit
-// in a LineStore, so adding a line costs the same however long the list is.
-// Its contents and selection change at once; what is drawn follows at most
-// kRefreshMs later, so that a burst of additions is drawn once.
-class LineList : public QAbstractScrollArea
+class LineListModel;
+
+// A list box for lines that come by the thousand: a list view over a
+// LineListModel, every row one text line high. It keeps the latest kMaxLines
+// lines; older ones leave from the top. Its lines change at once; the view
+// learns of them at most kRefreshMs later, a burst of lines in one batch, and
+// the line selected by setCurrentRow() is selected and scrolled to then.
+// Ctrl+C copies the selected lines.
+class LineList : public QListView
 {
     Q_OBJECT
 
 public:
-    static constexpr int kRefreshMs = 40;
+    // A view lays out all its rows for each batch: ten batches a second are
+    // as many as a reader follows.
+    static constexpr int kRefreshMs = 100;
+    // Lines kept: with the frames of a fast poll about two seconds of a
+    // reply list, with a timer of 100 ms over half an hour of a send list.
+    static constexpr qsizetype kMaxLines = 20000;
 
-    explicit LineList(QWidget *parent = nullptr);
+    explicit LineList(QWidget *parent = nullptr, qsizetype maxLines = kMaxLines);
 
     void addItem(const QString &line);
     void addItem(QLatin1StringView line);
     void clear();
-    int count() const { return static_cast<int>(m_lines.size()); }
-    QString text(int row) const { return m_lines.at(row); }
+    // Lines held, also those the view has not been shown yet.
+    int count() const;
+    QString text(int row) const;
 
-    // -1 when no line is selected.
-    int currentRow() const { return m_current; }
-    // Selects row and scrolls so that it shows.
+    // The selected line (also one waiting to be shown); -1 when none is.
+    int currentRow() const;
+    // Selects line row and scrolls so that it shows.
     void setCurrentRow(int row);
 
     // Bytes held for the lines.
-    qsizetype memoryBytes() const { return m_lines.memoryBytes(); }
-
-signals:
-    void currentRowChanged(int row);
+    qsizetype memoryBytes() const;
+    // Shows what has been added now, without waiting for the next batch.
+    void refresh();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
-    void selectRow(int row, bool scroll);
-    void scheduleRefresh();
-    void refresh();
-    void updateScrollBars();
-    int lineHeight() const;
-    int visibleRows() const;
+    void scheduleRefresh(bool nowIfDue);
+    void copySelection();
 
-    LineStore m_lines;
-    int m_current = -1;
-    bool m_scrollToCurrent = false;
-    qsizetype m_measuredLongest = -1;
-    int m_longestWidth = 0;
+    LineListModel *m_model = nullptr;
+    // Running number of the line to select at the next refresh; -1 for none.
+    qint64 m_selectNumber = -1;
     QElapsedTimer m_sinceRefresh;
     QTimer m_refreshTimer;
 };

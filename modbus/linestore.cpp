@@ -1,5 +1,9 @@
 #include "modbus/linestore.h"
 
+#include <algorithm>
+
+LineStore::LineStore(qsizetype maxLines) : m_maxLines(std::max<qsizetype>(1, maxLines)) {}
+
 void LineStore::append(QStringView line)
 {
     // List lines are hex digits and blanks: copied as they are, without a
@@ -17,7 +21,7 @@ void LineStore::append(QStringView line)
     char *out = block.data() + start;
     for (qsizetype i = 0; i < n; ++i)
         out[i] = static_cast<char>(line[i].unicode());
-    index(n);
+    index(QByteArrayView(out, n));
 }
 
 void LineStore::append(QLatin1StringView line)
@@ -33,8 +37,10 @@ void LineStore::append(QLatin1StringView line)
 
 void LineStore::append(QByteArrayView utf8)
 {
-    blockFor(utf8.size()).append(utf8);
-    index(utf8.size());
+    QByteArray &block = blockFor(utf8.size());
+    const qsizetype start = block.size();
+    block.append(utf8);
+    index(QByteArrayView(block.constData() + start, utf8.size()));
 }
 
 QByteArray &LineStore::blockFor(qsizetype n)
@@ -44,28 +50,43 @@ QByteArray &LineStore::blockFor(qsizetype n)
         block.reserve(std::max(kBlockBytes, n));
         m_blocks.push_back(std::move(block));
     }
-    m_nextStart = (static_cast<quint64>(m_blocks.size() - 1) << 32)
-                  | static_cast<quint32>(m_blocks.back().size());
+    const quint64 blockNo = m_firstBlock + m_blocks.size() - 1;
+    m_nextStart = (blockNo << 32) | static_cast<quint32>(m_blocks.back().size());
     return m_blocks.back();
 }
 
-void LineStore::index(qsizetype n)
+void LineStore::index(QByteArrayView added)
 {
     m_index.push_back(m_nextStart);
-    if (n > m_longestBytes) {
-        m_longestBytes = n;
-        m_longest = size() - 1;
+    if (added.size() > m_longestLine.size())
+        m_longestLine = added.toByteArray();
+    while (size() > m_maxLines)
+        dropOldest();
+}
+
+void LineStore::dropOldest()
+{
+    m_index.pop_front();
+    ++m_firstNumber;
+    // Blocks before the one that holds the new first line hold no line now.
+    const quint64 keepFrom = m_index.empty() ? m_firstBlock + m_blocks.size() - 1
+                                             : m_index.front() >> 32;
+    while (m_firstBlock < keepFrom) {
+        m_blocks.pop_front();
+        ++m_firstBlock;
     }
 }
 
 void LineStore::clear()
 {
+    m_firstNumber += m_index.size();
     m_blocks.clear();
     m_blocks.shrink_to_fit();
     m_index.clear();
     m_index.shrink_to_fit();
-    m_longest = -1;
-    m_longestBytes = -1;
+    m_firstBlock = 0;
+    m_longestLine.clear();
+    m_longestLine.squeeze();
 }
 
 QByteArrayView LineStore::bytesAt(qsizetype i) const
@@ -73,9 +94,9 @@ QByteArrayView LineStore::bytesAt(qsizetype i) const
     if (i < 0 || i >= size())
         return {};
     const quint64 where = m_index[static_cast<size_t>(i)];
-    const auto blockNo = static_cast<size_t>(where >> 32);
+    const quint64 blockNo = where >> 32;
     const auto start = static_cast<qsizetype>(where & 0xFFFFFFFFu);
-    const QByteArray &block = m_blocks[blockNo];
+    const QByteArray &block = m_blocks[static_cast<size_t>(blockNo - m_firstBlock)];
     qsizetype end = block.size();
     if (i + 1 < size()) {
         const quint64 next = m_index[static_cast<size_t>(i + 1)];
@@ -96,5 +117,5 @@ qsizetype LineStore::memoryBytes() const
     qsizetype total = static_cast<qsizetype>(m_index.size() * sizeof(quint64));
     for (const QByteArray &block : m_blocks)
         total += block.capacity();
-    return total;
+    return total + m_longestLine.capacity();
 }

@@ -153,8 +153,10 @@ void ModbusTCP::buildControls()
     // Function explanations
     cboFunction = control<QComboBox>(QStringLiteral("cboFunction"));
     cboFunction->setEditable(true);
-    // Typing only looks an explanation up; it adds no item.
+    // Typing only looks an explanation up; it adds no item, and completes
+    // nothing: a completed text would show another item's explanation.
     cboFunction->setInsertPolicy(QComboBox::NoInsert);
+    cboFunction->setCompleter(nullptr);
     cboFunction->setEditText(QStringLiteral("Modbus Function"));
     place(cboFunction, 4920, 390, 3840, 315);
     txtExplanation = control<QPlainTextEdit>(QStringLiteral("txtExplanation"));

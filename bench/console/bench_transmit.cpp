@@ -47,6 +47,7 @@ public:
         return QString();
     }
     QString openFile(QWidget *, const QString &, const QString &) override { return path; }
+    QString saveFile(QWidget *, const QString &, const QString &) override { return path; }
 };
 
 // Runs the event loop until done() or 120 s.

@@ -62,6 +62,7 @@ public:
         return QString();
     }
     QString openFile(QWidget *, const QString &, const QString &) override { return QString(); }
+    QString saveFile(QWidget *, const QString &, const QString &) override { return QString(); }
 };
 
 double heapInUse()

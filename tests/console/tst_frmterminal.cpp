@@ -1,6 +1,7 @@
 #include "tests/console/consoletestutil.h"
 #include "console/controls.h"
 #include "console/frmterminal.h"
+#include "console/lineerrors.h"
 #include "console/mscomm.h"
 #include "tests/support/ptylink.h"
 #include "tests/support/scripteddialogs.h"
@@ -174,6 +175,21 @@ private slots:
         QCoreApplication::sendEvent(box, &chinese);
         QTRY_COMPARE(m_fromPort, "d\rx" + QByteArray::fromHex("a4a4"));
         QCOMPARE(box->text(), QStringLiteral("x中"));
+
+        // Keys without a character send nothing: Delete (0x7F as X11 gives
+        // it), arrows, function keys; the control keys send their codes.
+        Module1::Echo = false;
+        m_fromPort.clear();
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_Delete, QStringLiteral("\x7f"), Qt::NoModifier);
+        for (const Qt::Key key : {Qt::Key_Delete, Qt::Key_Left, Qt::Key_Up, Qt::Key_F1, Qt::Key_Home})
+            QTest::keyClick(box, key);
+        for (const Qt::Key key : {Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Escape})
+            QTest::keyClick(box, key);
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_C, QStringLiteral("\x03"), Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_D, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Z);
+        QTRY_COMPARE(m_fromPort, QByteArray("\b\t\x1b\x03\x04z"));
+        QCOMPARE(box->text(), QStringLiteral("x中"));
     }
 
     void lineEvents_data()
@@ -201,6 +217,25 @@ private slots:
         QCOMPARE(m_f->MSComm1->PortOpen(), answer != QMessageBox::Cancel);
         QCOMPARE(m_f->frontPicture(), m_f->imgConnected);
         QTRY_COMPARE(m_f->StatusPanel->text(), TerminalLogic::kStatusPrefix);
+    }
+
+    // Errors that the line's counts show reach the window as error events;
+    // what moves while the error box is open is told after it.
+    void countedLineErrors()
+    {
+        LineErrorCounts counts;
+        m_f->MSComm1->setLineErrorSource([&](qintptr) { return std::optional(counts); });
+        openPort();
+        m_dialogs->whileShown([&] { ++counts.parity; });
+        ++counts.framing;
+        QTRY_COMPARE(m_dialogs->messages().size(), 2);
+        const QString framing = TerminalLogic::commEventText(MSComm::comEventFrame).text;
+        const QString parity = TerminalLogic::commEventText(MSComm::comEventRxParity).text;
+        QCOMPARE(m_dialogs->messages(), (QStringList{framing, parity}));
+        QCOMPARE(m_dialogs->shown().first().title, TerminalLogic::kErrorBoxTitle);
+        QCOMPARE(m_f->StatusPanel->text(), TerminalLogic::kStatusPrefix + parity);
+        QVERIFY(m_f->MSComm1->PortOpen());
+        m_f->MSComm1->setPortOpen(false); // the counts go with this test
     }
 
     // What the box shows catches up with its text, whichever way the

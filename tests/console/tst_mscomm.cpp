@@ -3,6 +3,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <termios.h>
 
@@ -110,6 +111,55 @@ private slots:
         QVERIFY(m_port->setPortOpen(false)); // closing a closed port is no failure
         QVERIFY(!m_port->Output(QStringLiteral("y")));
         QCOMPARE(m_fromPort, QByteArray());
+    }
+
+    // A pseudo-terminal keeps no error counts; a port whose driver does
+    // raises an error event for each count that moved since the last look,
+    // counting from the opening. Counts that can no longer be read end the
+    // watch quietly.
+    void lineErrorsFromTheCounts()
+    {
+        QCOMPARE(LineErrors::systemSource()(m_link->slaveFd()), std::optional<LineErrorCounts>());
+        LineErrorCounts counts{7, 7, 7, 7, 7, 7};
+        bool readable = true;
+        int reads = 0;
+        m_port->setLineErrorSource([&](qintptr handle) -> std::optional<LineErrorCounts> {
+            ++reads;
+            if (!readable || handle < 0)
+                return std::nullopt;
+            return counts;
+        });
+        QSignalSpy events(m_port.get(), &MSComm::OnComm);
+        auto codes = [&events] {
+            QList<int> list;
+            for (const QList<QVariant> &args : events)
+                list << args.at(0).toInt();
+            return list;
+        };
+        QVERIFY(openPort());
+        ++counts.framing;
+        counts.parity += 3;
+        QTRY_COMPARE(codes(), (QList<int>{MSComm::comEventFrame, MSComm::comEventRxParity}));
+        int seen = reads;
+        QTRY_VERIFY(reads >= seen + 2);
+        QCOMPARE(events.size(), 2); // nothing moved since
+        ++counts.breaks;
+        QTRY_COMPARE(codes().size(), 3);
+        QCOMPARE(codes().last(), MSComm::comEventBreak);
+
+        // Closed, the counts move; opened again, that is the past.
+        QVERIFY(m_port->setPortOpen(false));
+        ++counts.overrun;
+        QVERIFY(openPort());
+        seen = reads;
+        QTRY_VERIFY(reads >= seen + 2);
+        QCOMPARE(events.size(), 3);
+
+        readable = false;
+        auto *poll = m_port->findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
+        QTRY_VERIFY(!poll->isActive());
+        QCOMPARE(events.size(), 3);
+        QVERIFY(m_port->PortOpen());
     }
 
     // Settings and handshaking on an open port reach the line; what the

@@ -3,11 +3,14 @@
 #include "console/mscomm.h"
 #include "console/terminaltools.h"
 #include "tests/console/consoletestutil.h"
+#include "tests/support/filedialoguser.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/simulateddevice.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
@@ -104,11 +107,12 @@ private slots:
         openPort();
         f->OpenLogFile->trigger(); // cancelled: opens nothing
         const ScriptedDialogs::Shown dialog = m_dialogs->shown().value(0);
+        QCOMPARE(dialog.kind, ScriptedDialogs::Kind::SaveFile);
         QCOMPARE(dialog.title + dialog.defaultText,
                  "開啟通訊記錄檔" + qtFileFilter("記錄檔 (*.LOG)|*.log|所有檔案 (*.*)|*.*"));
         QVERIFY(!f->hLogFile && f->OpenLogFile->isEnabled());
         const QString path = m_dir.filePath("session.log");
-        m_dialogs->answerOpenFile(path);
+        m_dialogs->answerSaveFile(path);
         f->OpenLogFile->trigger(); // a new file: no question
         QCOMPARE(m_dialogs->shown().size(), 2);
         QCOMPARE(f->windowTitle(), "PortView 終端機 - session.log");
@@ -127,7 +131,7 @@ private slots:
 
         auto reopen = [&](std::initializer_list<QMessageBox::StandardButton> answers) {
             for (const QMessageBox::StandardButton answer : answers) {
-                m_dialogs->answerOpenFile(path);
+                m_dialogs->answerSaveFile(path);
                 m_dialogs->answerMessage(answer);
             }
             m_dialogs->clear();
@@ -154,7 +158,7 @@ private slots:
         const QString path = m_dir.filePath("full.log");
         QVERIFY(QFile::link("/dev/full", path));
         auto openLog = [&] {
-            m_dialogs->answerOpenFile(path);
+            m_dialogs->answerSaveFile(path);
             m_dialogs->answerMessage(QMessageBox::No); // never Yes: that would delete it
             f->OpenLogFile->trigger();
             m_dialogs->clear();
@@ -175,6 +179,100 @@ private slots:
         m_dialogs->whileShown([this] { delete m_f.data(); });
         f->ShowData(f->txtTerm, "bye");
         QVERIFY(m_f.isNull());
+    }
+
+    // A log that cannot be created is said, with its path; no log is open
+    // and the terminal goes on showing what arrives.
+    void logCannotBeCreated_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("read-only folder") << "locked" << true;
+        QTest::newRow("missing folder") << "missing" << false;
+    }
+    void logCannotBeCreated()
+    {
+        QFETCH(QString, folder);
+        QFETCH(bool, readOnly);
+        frmTerminal *f = m_f;
+        QString dir = m_dir.filePath(folder);
+        if (readOnly) {
+            QVERIFY(QDir().mkdir(dir));
+            QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner));
+            QFile probe(dir + "/probe");
+            if (probe.open(QIODevice::WriteOnly)) {
+                // The superuser writes into any folder; into this one no one can.
+                probe.remove();
+                dir = "/proc";
+            }
+        }
+        openPort();
+        const QString path = dir + "/new.log";
+        const QString caption = f->windowTitle();
+        m_dialogs->answerSaveFile(path);
+        f->OpenLogFile->trigger();
+        const QStringList messages = m_dialogs->messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().startsWith("無法開啟記錄檔 " + fullPath(path) + ": "),
+                 qPrintable(messages.first()));
+        QCOMPARE(m_dialogs->shown().last().icon, QMessageBox::Warning);
+        QVERIFY(!f->hLogFile && f->OpenLogFile->isEnabled() && !f->CloseLogFile->isEnabled());
+        QCOMPARE(f->windowTitle(), caption);
+        m_dev->send("still here");
+        QTRY_VERIFY(f->txtTerm->text().endsWith("still here"));
+        QCOMPARE(m_dialogs->messages().size(), 1);
+        QVERIFY(!QFileInfo::exists(path));
+    }
+
+    // Qt's own dialogs as the user meets them. The log's takes a new name and
+    // asks no question of its own; for a name that exists only the program
+    // asks. The transmission's takes only a file that exists.
+    void realFileDialogs()
+    {
+        frmTerminal *f = m_f;
+        openPort();
+        m_dev->setSilent(true);
+        m_dialogs->useRealFileDialogs();
+        const QString fresh = m_dir.filePath("fresh.log");
+        {
+            FileDialogUser user({fresh});
+            f->OpenLogFile->trigger();
+            QCOMPARE(user.seen().size(), 1);
+            const FileDialogUser::Seen seen = user.seen().first();
+            QCOMPARE(seen.title, "開啟通訊記錄檔");
+            QCOMPARE(seen.nameFilters, qtFileFilter(kLogFilter).split(";;"));
+            QVERIFY2(seen.refused.isEmpty() && seen.ownBoxes.isEmpty(),
+                     qPrintable((seen.refused + seen.ownBoxes).join('|')));
+        }
+        QVERIFY(f->hLogFile && m_dialogs->messages().isEmpty());
+        QCOMPARE(f->windowTitle(), "PortView 終端機 - fresh.log");
+        f->ShowData(f->txtTerm, "one");
+        f->CloseLogFile->trigger();
+
+        m_dialogs->answerMessage(QMessageBox::No);
+        {
+            FileDialogUser user({fresh});
+            f->OpenLogFile->trigger();
+            QVERIFY(user.seen().size() == 1 && user.seen().first().ownBoxes.isEmpty());
+        }
+        QCOMPARE(m_dialogs->messages(), QStringList{replaceQuestion(fresh)});
+        f->ShowData(f->txtTerm, "+two");
+        f->CloseLogFile->trigger();
+        QCOMPARE(contents(fresh), "one+two");
+
+        const QString missing = m_dir.filePath("nothing.txt");
+        const QString text = makeFile("send.txt", "hello\r\n");
+        {
+            FileDialogUser user({missing, text});
+            f->TransmitTextFile->trigger();
+            QCOMPARE(user.seen().size(), 1);
+            const FileDialogUser::Seen seen = user.seen().first();
+            QCOMPARE(seen.title, "傳送文字檔");
+            QCOMPARE(seen.nameFilters, qtFileFilter(kTransmitFilter).split(";;"));
+            QCOMPARE(seen.refused, QStringList{missing});
+        }
+        QTRY_COMPARE(m_dev->received(), QByteArray("hello\r\n"));
+        QCOMPARE(m_dialogs->messages(), QStringList{replaceQuestion(fresh)});
     }
 
     // A missing file is named and another asked for; the file goes out in

@@ -1,8 +1,11 @@
+#include "modbus/linelistmodel.h"
 #include "modbus/linestore.h"
 #include "modbus/modbushelp.h"
 #include "modbus/modbusstatistics.h"
 #include "modbus/modbustext.h"
 
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace ModbusText;
@@ -221,13 +224,84 @@ private slots:
         for (int i : {0, 1636, 4999})
             QCOMPARE(store.at(i), line + QString::number(i));
         QCOMPARE(store.at(5000) + store.at(5001) + store.at(5002), huge + QString::fromUtf8("中文 ok"));
-        QCOMPARE(store.longest(), qsizetype(5000));
+        QCOMPARE(store.longestLine(), huge);
         store.clear();
         QCOMPARE(store.memoryBytes(), qsizetype(0));
+        QCOMPARE(store.firstNumber(), quint64(5003));
         for (int i = 0; i < 100000; ++i)
             store.append(line);
         const double perLine = double(store.memoryBytes()) / store.size();
         QVERIFY2(perLine < line.size() + 16, qPrintable(QString::number(perLine)));
+    }
+
+    // A bounded store keeps its latest lines, however they fall into blocks
+    // (a line longer than a block among them), and the memory of those only.
+    void lineStoreKeepsTheLatestLines()
+    {
+        LineStore store(1000);
+        const QString huge(LineStore::kBlockBytes * 2, QLatin1Char('h'));
+        for (int i = 0; i < 200000; ++i)
+            store.append(i == 150500 ? huge : QStringLiteral("line %1 of the list").arg(i));
+        QCOMPARE(store.size(), qsizetype(1000));
+        QCOMPARE(store.firstNumber(), quint64(199000));
+        QCOMPARE(store.at(0), QStringLiteral("line 199000 of the list"));
+        QCOMPARE(store.at(999), QStringLiteral("line 199999 of the list"));
+        QCOMPARE(store.longestLine(), huge); // gone, but the list stays that wide
+        QVERIFY2(store.memoryBytes() < 1000 * 30 + 2 * LineStore::kBlockBytes + huge.size(),
+                 qPrintable(QString::number(store.memoryBytes())));
+        LineStore one(0); // at least one line is kept
+        one.append(QStringLiteral("a"));
+        one.append(QStringLiteral("b"));
+        QCOMPARE(one.size(), qsizetype(1));
+        QCOMPARE(one.at(0), QStringLiteral("b"));
+    }
+
+    // Views learn of added and dropped lines in one removal and one insertion
+    // per publish, whatever falls between two publishes, and always see the
+    // store's latest lines in order.
+    void lineModelPublishesInBatches_data()
+    {
+        QTest::addColumn<int>("maxLines");
+        QTest::addColumn<QList<int>>("batches"); // lines added before each publish
+        QTest::newRow("one at a time") << 5 << QList<int>{1, 1, 1, 1, 1, 1, 1};
+        QTest::newRow("within the bound") << 100 << QList<int>{3, 40, 0, 57};
+        QTest::newRow("some leave") << 5 << QList<int>{3, 4, 2};
+        QTest::newRow("all shown leave") << 5 << QList<int>{3, 12, 0, 6};
+        QTest::newRow("full before the first") << 4 << QList<int>{9, 1};
+    }
+    void lineModelPublishesInBatches()
+    {
+        QFETCH(int, maxLines);
+        QFETCH(QList<int>, batches);
+        LineListModel model(maxLines);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        int next = 0;
+        for (const int batch : batches) {
+            const int rowsBefore = model.rowCount();
+            for (int i = 0; i < batch; ++i)
+                model.append(QStringView(QStringLiteral("line %1").arg(next++)));
+            QCOMPARE(model.rowCount(), rowsBefore); // not yet told
+            for (int row = 0; row < rowsBefore; ++row) {
+                const qsizetype line = model.lineOfRow(row);
+                QCOMPARE(model.index(row).data().toString(),
+                         line < 0 ? QString() : model.lines().at(line));
+            }
+            inserted.clear();
+            removed.clear();
+            model.publish();
+            QVERIFY(inserted.size() <= 1 && removed.size() <= 1 && !model.hasUnpublished());
+            QCOMPARE(model.rowCount(), std::min(next, maxLines));
+            for (int row = 0; row < model.rowCount(); ++row) {
+                QCOMPARE(model.index(row).data().toString(),
+                         QStringLiteral("line %1").arg(next - model.rowCount() + row));
+                QCOMPARE(model.rowOfLine(row), row);
+            }
+        }
+        model.append(QStringView(u"more"));
+        model.clear();
+        QVERIFY(model.rowCount() == 0 && !model.hasUnpublished());
     }
 };
 

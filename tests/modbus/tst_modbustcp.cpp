@@ -9,16 +9,20 @@
 #include "tests/support/modbusserver.h"
 #include "tests/support/scripteddialogs.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -35,6 +39,26 @@ const QString kIndent(35, QLatin1Char(' '));
 const QString kDesignReplyLast = kIndent + QStringLiteral("3A 0A 3B 0A 3C 0A 3D 0A 3E 0A 3F ");
 const QString kFiveLast = kIndent + QStringLiteral("04 ");
 const QString kZeroStats = QStringLiteral("0|0|0|0|0|0.00 %");
+// Reads 125 holding registers: a reply of 259 bytes, 22 display lines.
+const QString kLong = QStringLiteral("00 01 00 00 00 06 01 03 00 00 00 7D");
+constexpr int kLongReplyLines = 22;
+
+// The rows a list view shows, and the rows selected.
+QStringList rows(const QListView *view)
+{
+    QStringList texts;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        texts << view->model()->index(row, 0).data().toString();
+    return texts;
+}
+QList<int> selectedRows(const QListView *view)
+{
+    QList<int> selected;
+    for (const QModelIndex &index : view->selectionModel()->selectedIndexes())
+        selected << index.row();
+    std::sort(selected.begin(), selected.end());
+    return selected;
+}
 
 QString visibleLabels(const std::array<QLabel *, 8> &labels, QWidget *window)
 {
@@ -141,6 +165,111 @@ private slots:
         w->cboFunction->setEditText(ModbusHelp::functionItems().at(5));
         QVERIFY(w->txtExplanation->toPlainText().startsWith(QStringLiteral("[Prefixed 6 bytes of")));
         QCOMPARE(w->cboFunction->count(), 8);
+    }
+
+    // Typed text is looked up as it stands, never completed: a text that
+    // equals no item leaves the explanation as it was.
+    void functionListCompletesNothing_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("shown"); // item whose explanation shows
+        QTest::newRow("start of item 3") << "Function Code 04" << 6;
+        QTest::newRow("start of items 6 and 7") << "Function Code 1" << 6;
+        // On its way the text was item 3's: that explanation stays.
+        QTest::newRow("item 3 with more") << ModbusHelp::functionItems().at(3) + " x" << 3;
+        QTest::newRow("item 3 in lower case") << ModbusHelp::functionItems().at(3).toLower() << 6;
+        QTest::newRow("item 3") << ModbusHelp::functionItems().at(3) << 3;
+    }
+    void functionListCompletesNothing()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, shown);
+        w->cboFunction->setCurrentIndex(6);
+        QLineEdit *edit = w->cboFunction->lineEdit();
+        // Completion acts on the focused box only, as the user types.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(w->cboFunction->currentText(), typed);
+        const QString explanation = ModbusHelp::explanation(shown).replace(QStringLiteral("\r\n"), "\n");
+        QCOMPARE(w->txtExplanation->toPlainText(), explanation);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(w->txtExplanation->toPlainText(), explanation);
+        QCOMPARE(w->cboFunction->count(), 8);
+    }
+
+    // The lists are list views: every line a row, the last one selected after
+    // each frame and arrival, the selected lines copied by Ctrl+C.
+    void listsAreViewsOfTheLines()
+    {
+        auto *sendView = w->findChild<QListView *>(QStringLiteral("lstSend"));
+        auto *receiveView = w->findChild<QListView *>(QStringLiteral("lstReceive"));
+        QVERIFY(sendView && receiveView && sendView->uniformItemSizes());
+        connectWindow();
+        exchange(kFive);
+        QCOMPARE(rows(sendView), QStringList{QStringLiteral("00 01 00 00 00 06 --> 01 03 00 00 00 05 ")});
+        QCOMPARE(selectedRows(sendView), QList<int>{0});
+        exchange(kDesignFrame);
+        exchange(kFive);
+        QStringList received;
+        for (int row = 0; row < w->lstReceive->count(); ++row)
+            received << w->lstReceive->text(row);
+        QTRY_COMPARE(rows(receiveView), received);
+        QCOMPARE(received.size(), 2 + 11 + 2);
+        QCOMPARE(selectedRows(receiveView), QList<int>{14});
+        QCOMPARE(receiveView->currentIndex().row(), 14);
+        QCOMPARE(selectedRows(sendView), QList<int>{2});
+        // Rows are as wide as the longest line, the first one no wider: the
+        // end of every line can be scrolled to.
+        const QScrollBar *across = receiveView->horizontalScrollBar();
+        QVERIFY(across->maximum() + receiveView->viewport()->width()
+                > receiveView->fontMetrics().horizontalAdvance(kDesignReplyLast));
+
+        // The user picks two lines of the design reply; Ctrl+C copies them in order.
+        receiveView->scrollToTop();
+        const QPoint first = receiveView->visualRect(receiveView->model()->index(3, 0)).center();
+        const QPoint second = receiveView->visualRect(receiveView->model()->index(2, 0)).center();
+        QTest::mouseClick(receiveView->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+        QTest::mouseClick(receiveView->viewport(), Qt::LeftButton, Qt::ControlModifier, second);
+        QCOMPARE(selectedRows(receiveView), (QList<int>{2, 3}));
+        QTest::keyClick(receiveView, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), received.at(2) + '\n' + received.at(3));
+        // The next arrival selects its last line again.
+        exchange(kFive);
+        QTRY_COMPARE(selectedRows(receiveView), QList<int>{16});
+        QTest::keyClick(receiveView, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), kFiveLast);
+    }
+
+    // Polling at full speed: each list keeps its latest lines, the oldest
+    // leave from the top, and the last line stays selected.
+    void listsKeepTheirLatestLines()
+    {
+        auto *receiveView = w->findChild<QListView *>(QStringLiteral("lstReceive"));
+        connectWindow();
+        w->txtString->setText(kLong);
+        w->cmdStartPolling->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w->counters().recvPackets * kLongReplyLines > LineList::kMaxLines + 500, 60000);
+        w->cmdStopPolling->click();
+        QTRY_COMPARE(w->counters().recvBytes, w->counters().sendPackets * 259);
+        const int kept = int(LineList::kMaxLines);
+        QCOMPARE(w->lstReceive->count(), kept);
+        QCOMPARE(w->lstSend->count(), int(std::min<qint64>(w->counters().sendPackets, kept)));
+        // Whole replies end the list; the top may start within one.
+        const QString head = QStringLiteral("00 01 00 00 00 FD --> 01 03 FA 0A 00 0A 01 0A 02 0A 03 0A ");
+        QCOMPARE(w->lstReceive->text(kept - kLongReplyLines), head);
+        QCOMPARE(w->lstReceive->text(kept - 1), kIndent + QStringLiteral("7C "));
+        const int headAt = int((w->counters().recvPackets * kLongReplyLines - kept) % kLongReplyLines);
+        QCOMPARE(w->lstReceive->text(kLongReplyLines - headAt), head);
+        QTRY_COMPARE(receiveView->model()->rowCount(), kept);
+        QCOMPARE(receiveView->model()->index(kept - 1, 0).data().toString(), w->lstReceive->text(kept - 1));
+        QCOMPARE(selectedRows(receiveView), QList<int>{kept - 1});
+        QCOMPARE(w->lstReceive->currentRow(), kept - 1);
+        QVERIFY2(w->lstReceive->memoryBytes() < kept * 80 + 2 * 65536,
+                 qPrintable(QString::number(w->lstReceive->memoryBytes())));
     }
 
     void openedModallyAndClosedByExit()

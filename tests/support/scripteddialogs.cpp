@@ -49,9 +49,20 @@ QString ScriptedDialogs::input(QWidget *, const QString &prompt, const QString &
     return m_inputs.isEmpty() ? defaultText : m_inputs.dequeue();
 }
 
-QString ScriptedDialogs::openFile(QWidget *, const QString &title, const QString &filter)
+QString ScriptedDialogs::openFile(QWidget *parent, const QString &title, const QString &filter)
 {
     m_shown.append({Kind::OpenFile, QString(), title, {}, QMessageBox::NoIcon, filter});
+    if (m_realFileDialogs)
+        return Dialogs::qt().openFile(parent, title, filter);
     runAction();
     return m_files.isEmpty() ? QString() : m_files.dequeue();
+}
+
+QString ScriptedDialogs::saveFile(QWidget *parent, const QString &title, const QString &filter)
+{
+    m_shown.append({Kind::SaveFile, QString(), title, {}, QMessageBox::NoIcon, filter});
+    if (m_realFileDialogs)
+        return Dialogs::qt().saveFile(parent, title, filter);
+    runAction();
+    return m_saveFiles.isEmpty() ? QString() : m_saveFiles.dequeue();
 }

@@ -14,7 +14,7 @@
 class ScriptedDialogs : public Dialogs
 {
 public:
-    enum class Kind { Message, Input, OpenFile };
+    enum class Kind { Message, Input, OpenFile, SaveFile };
 
     struct Shown
     {
@@ -34,6 +34,10 @@ public:
     void answerMessage(QMessageBox::StandardButton button) { m_buttons.enqueue(button); }
     void answerInput(const QString &text) { m_inputs.enqueue(text); }
     void answerOpenFile(const QString &path) { m_files.enqueue(path); }
+    void answerSaveFile(const QString &path) { m_saveFiles.enqueue(path); }
+    // File dialogs are Qt's own from now on (recorded all the same), for a
+    // test to drive them as a user would.
+    void useRealFileDialogs() { m_realFileDialogs = true; }
     // Runs while the next box of any kind is "open", before it is answered.
     void whileShown(std::function<void()> action) { m_actions.enqueue(std::move(action)); }
 
@@ -47,6 +51,7 @@ public:
     QString input(QWidget *parent, const QString &prompt, const QString &title,
                   const QString &defaultText) override;
     QString openFile(QWidget *parent, const QString &title, const QString &filter) override;
+    QString saveFile(QWidget *parent, const QString &title, const QString &filter) override;
 
 private:
     void runAction();
@@ -55,5 +60,7 @@ private:
     QQueue<QMessageBox::StandardButton> m_buttons;
     QQueue<QString> m_inputs;
     QQueue<QString> m_files;
+    QQueue<QString> m_saveFiles;
+    bool m_realFileDialogs = false;
     QQueue<std::function<void()>> m_actions;
 };
