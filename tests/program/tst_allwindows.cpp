@@ -21,7 +21,7 @@ private slots:
         registerAllWindows();
         // Windows still to come in this version.
         static const QStringList missing = {
-            WindowName::Configurate,    WindowName::frmMain,        WindowName::comset,
+            WindowName::Configurate,    WindowName::comset,
             WindowName::IPset,          WindowName::Maskset,        WindowName::Gatewayset,
             WindowName::commandlist,    WindowName::frmServer,      WindowName::Wizard,
             WindowName::Download,       WindowName::Terminalwizard, WindowName::Terminalwizard1,
