@@ -79,9 +79,20 @@ frmMain::frmMain(QWidget *parent) : Form(parent)
     connect(cmdState, &QPushButton::clicked, this, &frmMain::cmdState_Click);
     connect(cmdEnd, &QPushButton::clicked, this, &frmMain::cmdEnd_Click);
     connect(cmdCommTx, &QPushButton::clicked, this, &frmMain::cmdCommTx_Click);
+    connect(cmdLedon, &QPushButton::clicked, this, &frmMain::cmdLedon_Click);
+    connect(cmdLedoff, &QPushButton::clicked, this, &frmMain::cmdLedoff_Click);
+    connect(cmdReboot, &QPushButton::clicked, this, &frmMain::cmdReboot_Click);
+    connect(cmdSend, &QPushButton::clicked, this, &frmMain::cmdSend_Click);
+    connect(cmdCommSet, &QPushButton::clicked, this, &frmMain::cmdCommSet_Click);
+    connect(cmdIPset, &QPushButton::clicked, this, &frmMain::cmdIPset_Click);
+    connect(cmdMaskset, &QPushButton::clicked, this, &frmMain::cmdMaskset_Click);
+    connect(cmdGatewayset, &QPushButton::clicked, this, &frmMain::cmdGatewayset_Click);
+    connect(cmdCommandlist, &QPushButton::clicked, this, &frmMain::cmdCommandlist_Click);
+    // cmdMacset has no action: it is enabled and disabled with the others.
     connect(cmdCommClr, &QPushButton::clicked, this, &frmMain::cmdCommClr_Click);
     // Return and Enter both come as key code 13.
     connect(txtCommTx, &QLineEdit::returnPressed, this, [this] { txtCommTx_KeyPress(13); });
+    connect(txtSend, &QLineEdit::returnPressed, this, [this] { txtSend_KeyPress(13); });
     connect(txtCommTx, &QLineEdit::textChanged, this,
             [this](const QString &text) { txtCommTxHex->setText(CommData::HexView(text)); });
     // The user's choice only: filling and emptying the list is no choice.

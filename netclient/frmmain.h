@@ -113,6 +113,16 @@ public:
     void combCommPort_Click();
     void cmdCommClr_Click();
     void optAppend_Click(int Index);
+    void cmdLedon_Click();
+    void cmdLedoff_Click();
+    void cmdReboot_Click();
+    void cmdSend_Click();
+    void txtSend_KeyPress(int KeyAscii);
+    void cmdCommSet_Click();
+    void cmdIPset_Click();
+    void cmdMaskset_Click();
+    void cmdGatewayset_Click();
+    void cmdCommandlist_Click();
 
     // --- Message pane ----------------------------------------------------------
     void ShowMsg(const QString &s);
@@ -145,6 +155,8 @@ private:
     bool replyWait();
     // Sends text on the control connection twice, kRepeatGapMs apart.
     bool sendTwice(const QString &text);
+    void ledCommand(bool on);
+    void showAddressDialog(const QString &name);
     // The receive box shows text (or nothing): the next arrival on the
     // selected port shows its whole buffer.
     void setReceiveBox(const QString &text);
@@ -158,6 +170,7 @@ private:
     // stops, since what it set up is gone.
     int m_link = 0;
     bool m_connecting = false;
+    bool m_rebooting = false;
     QButtonGroup *m_appendGroup = nullptr;
     QButtonGroup *m_checksumGroup = nullptr;
 };

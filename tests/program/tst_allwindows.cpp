@@ -21,9 +21,7 @@ private slots:
         registerAllWindows();
         // Windows still to come in this version.
         static const QStringList missing = {
-            WindowName::Configurate,    WindowName::comset,
-            WindowName::IPset,          WindowName::Maskset,        WindowName::Gatewayset,
-            WindowName::commandlist,    WindowName::frmServer,      WindowName::Wizard,
+            WindowName::Configurate,    WindowName::frmServer,      WindowName::Wizard,
             WindowName::Download,       WindowName::Terminalwizard, WindowName::Terminalwizard1,
             WindowName::frmTroubleshooting};
         if (missing.contains(name))
