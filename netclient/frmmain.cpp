@@ -292,7 +292,7 @@ void frmMain::ShowMsg(const QString &s)
         Cnt = 0;
     }
     ++Cnt;
-    PicMsg->appendPlainText(s);
+    printLine(s);
 }
 
 void frmMain::ClearMsg()
@@ -303,7 +303,9 @@ void frmMain::ClearMsg()
 
 void frmMain::printLine(const QString &s)
 {
-    PicMsg->appendPlainText(s);
+    // A device that floods the control connection makes no line the pane
+    // cannot lay out.
+    PicMsg->appendPlainText(s.left(kPaneLineChars));
 }
 
 void frmMain::clearPane()

@@ -38,6 +38,8 @@ public:
     static constexpr int kRebootPauseMs = 4500;
     static constexpr int kDialogPauseMs = 200; // before a dialog's wait on the reply flags
     static constexpr int kPaneLines = 16;
+    // A pane line shows at most this much of a message; strNew keeps a reply whole.
+    static constexpr qsizetype kPaneLineChars = 4096;
 
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;

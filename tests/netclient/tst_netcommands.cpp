@@ -229,9 +229,6 @@ private slots:
         QTest::newRow("shorter than six") << "4630E4" << 1 << "OK" << "AllModbusSet"
                                           << "COMM2 Setting" << "Baudrate|Dtatbit|Parity|Stopbit|Modbus"
                                           << "-1|-1|-1|-1|-1" << "2|1" << false;
-        QTest::newRow("error reply") << "4630E4" << 3 << "ERROR: Fail" << "AllModbusSet"
-                                     << "COMM4 Setting" << "Baudrate|Dtatbit|Parity|Stopbit|Modbus"
-                                     << "-1|-1|-1|-1|-1" << "4|2" << false;
         QTest::newRow("Modbus enabled") << "4630M4" << 0 << "19200,8,0,1" << "1"
                                         << "COMM1 Setting" << "19200|8|none|1|Enable"
                                         << "4|1|0|0|1" << "2|1" << true;
@@ -305,9 +302,6 @@ private slots:
         QTest::newRow("Modbus enabled") << "4630M4" << 0 << "38400|7|odd|1|Enable"
                                         << QByteArrayList{"06138400", "071721", "3211"}
                                         << "38400,7,2,1|Modbus Enable|1";
-        QTest::newRow("Modbus disabled") << "4630M2" << 1 << "1200|8|none|1|Disable"
-                                         << QByteArrayList{"0621200", "072801", "3220"}
-                                         << "1200,8,0,1|Modbus Disable|0";
         QTest::newRow("typed parity") << "4630E4" << 2 << "9600|8|~mark|1|"
                                       << QByteArrayList{"0639600", "0738-11"}
                                       << "9600,8,-1,1|No Modbus function|AllModbusSet";
@@ -516,10 +510,7 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QByteArray>("request"); // empty: refused
         QTest::addColumn<QString>("status");
-        QTest::newRow("256 first") << "256|0|0|1" << QByteArray() << "Error!";
         QTest::newRow("256 last") << "1|2|3|256" << QByteArray() << "Error!";
-        QTest::newRow("999 in the middle") << "10|999|0|1" << QByteArray() << "Error!";
-        QTest::newRow("255 passes") << "255|255|255|255" << QByteArray("08255255255255") << "Ok!";
         QTest::newRow("empty box counts 0") << "10||0|1" << QByteArray("08010000001") << "Ok!";
         QTest::newRow("0255 and -1") << "0255|-1|0|1" << QByteArray("0802550-1000001") << "Ok!";
     }
@@ -578,7 +569,6 @@ private slots:
         QTest::newRow("more than three dots") << "10.0.0.1.5" << "10|0|0|1.5";
         QTest::newRow("two dots") << "192.9.40" << "|||";
         QTest::newRow("error reply") << "ERROR: Fail" << "|||";
-        QTest::newRow("empty pieces") << "..." << "|||";
     }
     void addressPrefill()
     {

@@ -128,7 +128,6 @@ private slots:
         QTest::newRow("full row then CR") << 3 << "abc\rde" << "abc|de";
         QTest::newRow("lone LF") << 0 << "a\nb" << "a|b";
         QTest::newRow("pair kept whole") << 2 << QStringLiteral("a\U0001F600b") << QStringLiteral("a\U0001F600|b");
-        QTest::newRow("no width") << 0 << "abcdefg" << "abcdefg";
     }
     void rowEndsAtTheWidth()
     {
