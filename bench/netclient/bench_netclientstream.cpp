@@ -13,7 +13,8 @@
 // each M MB.
 // Targets: at least 20 MB/s into the window, no stall above 100 ms, memory
 // flat once the buffer is full (heap in use and resident memory of the last
-// sample of the long run within 2 MB of its first). The exit code is 0 when
+// sample of the long run within 2 MB of its second: the first payload also
+// warms the allocator up to the largest arrivals). The exit code is 0 when
 // every target holds.
 
 #include "app/windownames.h"
@@ -298,14 +299,14 @@ int main(int argc, char *argv[])
     const double windowMedian = median(windowRates);
     const double plainMedian = median(plainRates);
     const double worstStall = std::max(*std::max_element(stalls.begin(), stalls.end()), longStall);
-    const double heapGrowth = heap.back() - heap.front();
-    const double residentGrowth = resident.back() - resident.front();
+    const double heapGrowth = heap.back() - heap[1];
+    const double residentGrowth = resident.back() - resident[1];
     std::printf("\nmedian window throughput:      %.1f MB/s (target >= 20 MB/s)\n", windowMedian);
     std::printf("median plain reader (limit):   %.1f MB/s\n", plainMedian);
     std::printf("window / plain reader:         %.2f\n", windowMedian / plainMedian);
     std::printf("longest event-loop stall:      %.1f ms median, %.1f ms worst (target <= 100 ms)\n",
                 median(stalls), worstStall);
-    std::printf("memory in the long run:        heap %+.1f MB, resident %+.1f MB from the first "
+    std::printf("memory in the long run:        heap %+.1f MB, resident %+.1f MB from the second "
                 "sample to the last (target: within 2 MB); resident at the end %.1f MB\n",
                 heapGrowth, residentGrowth, resident.back());
     std::printf("every run reached the end mark: %s\n", complete ? "yes" : "NO");
