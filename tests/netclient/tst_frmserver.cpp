@@ -1,11 +1,15 @@
 #include "app/codepage.h"
 #include "app/windows.h"
 #include "net/winsock.h"
+#include "netclient/frmmain.h"
 #include "netclient/frmserver.h"
+#include "netclient/receiveview.h"
 #include "netclient/netclient.h"
 #include "netclient/serverlogic.h"
 #include "tests/support/scripteddialogs.h"
 
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -420,6 +424,39 @@ private slots:
         QVERIFY2(echoed == payload, "every byte back, in order");
         QVERIFY2(mostHeld > 0 && mostHeld <= kReceiveLimitBytes, QByteArray::number(mostHeld));
         QVERIFY2(mostQueued <= kSendQueueLimitBytes + kReceiveLimitBytes + 16, QByteArray::number(mostQueued));
+    }
+
+    // The network client against this window: the greeting stands where the
+    // module name is awaited, so the client finds no port count and keeps 8;
+    // each later query gets the echo of the one before. Every data port greets
+    // its connection, and echoes what the client sends with its number.
+    void networkClientConnects()
+    {
+        frmMain *client = Windows::get<frmMain>(WindowName::frmMain);
+        QVERIFY(client);
+        QStringList pane;
+        connect(client->PicMsg, &QPlainTextEdit::textChanged, this,
+                [&] { pane << client->PicMsg->toPlainText(); });
+        client->txtIP->setText(QStringLiteral("127.0.0.1"));
+        client->txtPort->setText(QString::number(m_base));
+        client->cmdConnect->click();
+        QVERIFY(client->flgConnect);
+        QVERIFY(client->PicMsg->toPlainText().startsWith(QStringLiteral("Server Connected!")));
+        QVERIFY(client->lblServerInfo[0]->text().startsWith(QString::fromLatin1(kGreeting)));
+        QVERIFY(pane.join('\n').contains(QStringLiteral("Module Name is not correct!")));
+        QCOMPARE(client->ComNo, 8);
+        QCOMPARE(client->combCommPort->count(), 8);
+        QCOMPARE(client->lblServerInfo[1]->text(), QStringLiteral("Unconnected"));
+
+        // Every data port greeted its connection (Comm1's greeting went with
+        // the port switch that Connect ends with); a line sent on Comm1 comes
+        // back with the port's number.
+        for (Winsock *data : w->tcpComm)
+            QTRY_COMPARE(data->State(), int(Winsock::sckConnected));
+        client->txtCommTx->setText(QStringLiteral("ping"));
+        client->cmdCommTx->click();
+        QTRY_VERIFY(client->txtCommRx->text().contains(QStringLiteral("ping")));
+        QTRY_COMPARE(client->txtCommRx->text(), QStringLiteral("ping\r1"));
     }
 };
 
