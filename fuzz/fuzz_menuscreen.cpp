@@ -82,6 +82,8 @@ void checkModel(const QString &model)
     FUZZ_CHECK(n >= 0 && n <= kDevicePorts);
     if (n > 0)
         FUZZ_CHECK(model.back() == QLatin1Char(char('0' + n)));
+    // "M" second to last: a model number "M" alone is none.
+    FUZZ_CHECK(!isModbusModel(model) || (model.size() >= 2 && model.contains(u'M')));
 }
 
 // A port's value in a per-port list, and the choice the window selects for it.
