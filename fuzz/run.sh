@@ -3,11 +3,14 @@
 # many at once as there are cores, then prints per target its executions,
 # coverage and crashes.
 #   fuzz/run.sh [seconds] [target...]    default: 600 seconds, every target
+# RM_FUZZ_RUNS=<n> ends each target after n executions if that comes first.
 # Each target starts from its seeds (fuzz/corpus/<target>/) and what earlier
-# runs found (build-fuzz/corpus/<target>/). A crash, leak, timeout or
-# sanitizer report fails the run; its reproducer is left in
-# build-fuzz/crashes/<target>/ and the report in build-fuzz/logs/<target>.log.
-# Replay a reproducer with: build-fuzz/fuzzers/fuzz_<target> <file>
+# runs found (build-fuzz/corpus/<target>/), with its dictionary
+# (fuzz/<target>.dict) and libFuzzer options (fuzz/<target>.options) if any.
+# A crash, leak, timeout or sanitizer report fails the run; its reproducer is
+# left in build-fuzz/crashes/<target>/ and the report in
+# build-fuzz/logs/<target>.log. Replay a reproducer with:
+#   build-fuzz/fuzzers/fuzz_<target> <file>
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,13 +39,17 @@ export ASAN_OPTIONS="$full_asan:malloc_context_size=0"
 export UBSAN_OPTIONS="halt_on_error=1:abort_on_error=1:print_stacktrace=1"
 
 run_one() {
-    local name=$1
+    local name=$1 options=() rc=0
     local work=$build/corpus/$name crashes=$build/crashes/$name log=$build/logs/$name.log
     mkdir -p "$work" "$crashes" "$(dirname "$log")"
     local args=(-max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048
                 -max_len=4096 -artifact_prefix="$crashes/")
     [ -f "fuzz/$name.dict" ] && args+=(-dict="fuzz/$name.dict")
-    local rc=0
+    if [ -f "fuzz/$name.options" ]; then
+        read -r -a options < "fuzz/$name.options"
+        args+=("${options[@]}")
+    fi
+    [ -n "${RM_FUZZ_RUNS:-}" ] && args+=(-runs="$RM_FUZZ_RUNS")
     "$build/fuzzers/fuzz_$name" "${args[@]}" "$work" "fuzz/corpus/$name" > "$log" 2>&1 || rc=$?
     echo "$rc" > "$build/logs/$name.rc"
 }
