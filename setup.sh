@@ -2,7 +2,8 @@
 # Set-up of a fresh Debian 12 machine for the 4630K utility.
 #   ./setup.sh run    installs what is missing, builds and starts the launcher
 #   ./setup.sh test   installs what is missing, builds and runs every test,
-#                     then again with address and undefined-behaviour sanitizers
+#                     then again with address and undefined-behaviour sanitizers,
+#                     then runs the fuzz targets briefly
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -12,8 +13,9 @@ sudo=""
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev
           qt6-qpa-plugins libgl-dev fonts-noto-cjk)
-# The Modbus tests run against a server built on libmodbus.
-[ "$mode" = run ] || packages+=(libmodbus-dev)
+# The Modbus tests run against a server built on libmodbus; the fuzz targets
+# need clang and its libFuzzer.
+[ "$mode" = run ] || packages+=(libmodbus-dev clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -48,6 +50,10 @@ test)
     LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
     UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
         ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+    # Every reader of outside input under libFuzzer for 15 s, all at once; a
+    # crash fails the run and leaves its reproducer in build-fuzz/crashes/.
+    fuzz/run.sh 15
     ;;
 *)
     echo "usage: $0 run|test" >&2

@@ -105,13 +105,27 @@ QString decodeBytes(const QByteArray &bytes, bool keepTail, qsizetype &tail)
     return text;
 }
 
+// glibc's iconv drops the tag characters U+E0000 to U+E007F without an
+// error. They have no code in code page 950, so they become "?" here, before
+// they can vanish.
+QString markTags(const QString &text)
+{
+    QString out = text;
+    for (qsizetype i = out.size() - 2; i >= 0; --i) {
+        if (out.at(i).unicode() == 0xDB40 && out.at(i + 1).unicode() >= 0xDC00
+            && out.at(i + 1).unicode() <= 0xDC7F)
+            out.replace(i, 2, QLatin1Char('?'));
+    }
+    return out;
+}
+
 } // namespace
 
 namespace Cp950 {
 
 QByteArray fromUnicode(const QString &text)
 {
-    const QByteArray utf8 = text.toUtf8();
+    const QByteArray utf8 = markTags(text).toUtf8();
     if (isAscii(utf8))
         return utf8;
     Converter &cd = encoder();

@@ -94,6 +94,9 @@ namespace {
 
 std::optional<qint64> toInteger(const QString &text, qint64 low, qint64 high)
 {
+    // Qt's conversion stops at a NUL and takes "2\0x" for 2.
+    if (text.contains(QChar::Null))
+        return std::nullopt;
     bool ok = false;
     const qint64 v = text.trimmed().toLongLong(&ok);
     if (!ok || v < low || v > high)

@@ -230,8 +230,7 @@ QString intervalError(const QString &text)
 {
     return QStringLiteral("\"%1\" is no valid interval. Type a whole number of milliseconds "
                           "from 0 to %2.")
-        .arg(text)
-        .arg(kMaxIntervalMs);
+        .arg(text, QString::number(kMaxIntervalMs));
 }
 
 } // namespace ModbusText

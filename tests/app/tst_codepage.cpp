@@ -19,6 +19,10 @@ private slots:
     {
         QCOMPARE(Cp950::fromUnicode(QStringLiteral("a\u00e9b")), QByteArray("a?b"));
         QCOMPARE(Cp950::toUnicode(QByteArray("A\xff" "B")), QStringLiteral("A\uFFFDB"));
+        // Invisible ones too, rather than vanishing: the byte order mark and
+        // a tag character (U+E0020); a lone half of a pair as well.
+        QCOMPARE(Cp950::fromUnicode(QStringLiteral("\uFEFFa\U000E0020b\U000E007F")), QByteArray("?a?b?"));
+        QCOMPARE(Cp950::fromUnicode(QString(QChar(0xDB40)) + "c"), QByteArray("?c"));
     }
 
     // A double-byte character split over two arrivals is joined, wherever

@@ -48,6 +48,9 @@ private slots:
         QVERIFY(!toInt16("40000") && !toInt16("COM3"));
         QCOMPARE(toInt32("2"), std::optional<qint32>(2));
         QVERIFY(!toInt32("3000000000") && !toInt32("2.5") && !toInt32(""));
+        // A NUL does not end the text: what follows it makes it no number.
+        const QString nul = QStringLiteral("2") + QChar::Null + QStringLiteral("x");
+        QVERIFY(!toInt16(nul) && !toInt32(nul) && !toBool(nul));
         QCOMPARE(toBool("FALSE"), std::optional<bool>(false));
         QCOMPARE(toBool("-1"), std::optional<bool>(true));
         QVERIFY(!toBool("yes"));

@@ -104,6 +104,10 @@ private slots:
         QCOMPARE(intervalMs(QStringLiteral("2.5")), std::optional<int>(2)); // halves to even
         for (const char *bad : {"", "abc", "32768", "-1", "1e9", "10ms", "inf", "nan"})
             QVERIFY2(!intervalMs(QString::fromLatin1(bad)), bad);
+        // The refusal quotes what was typed as typed, place markers included.
+        QCOMPARE(intervalError(QStringLiteral("%0 %1 %2")),
+                 QStringLiteral("\"%0 %1 %2\" is no valid interval. Type a whole number of "
+                                "milliseconds from 0 to 32767."));
     }
 
     // Every line of every item's explanation.
