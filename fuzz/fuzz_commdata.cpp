@@ -2,6 +2,14 @@
 // the hex views, what an arrival adds to its port's buffer, and the eight
 // bounded receive buffers with the box that shows the selected one, fed with
 // arrivals, port switches, clears and box changes in any order.
+//
+// Input: the small bounded text's limit, then operations. An operation byte's
+// low three bits say what (0 to 3 an arrival, 4 a port picked in the list,
+// 5 the box emptied, 6 the box set to the selected buffer, 7 a buffer
+// cleared), its upper five bits modulo 10, less 1, the index (-1 to 8); an
+// arrival with bit 7 set comes on the selected port. An arrival is a length
+// byte and that many characters (fuzztext.h); 0xFB makes it a flood of about
+// the buffer's size.
 
 #include "fuzz/fuzzcheck.h"
 #include "fuzz/fuzztext.h"

@@ -2,6 +2,10 @@
 // label's caption: any caption, and any sequence of clicks on "Next>>" and
 // "<<Prview", of flash waits ending and of captions set from outside, gives
 // a step whose page is looked up within the guide.
+//
+// Input: the guide, then operations: the low two bits of a byte say what (0
+// "Next>>", 1 "<<Prview", 2 a flash wait ends, 3 a caption of the next n
+// characters, n its upper six bits).
 
 #include "fuzz/fuzzcheck.h"
 #include "fuzz/fuzztext.h"

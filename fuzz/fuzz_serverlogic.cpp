@@ -2,6 +2,10 @@
 // data ports' echo, the received blocks as its box shows them), the port box
 // and the base port given from outside, and its message for the ports it
 // could not listen on.
+//
+// Input: the data port's index, then the bytes received, which also serve as
+// the port box, the environment variable's value, and ports and reasons of
+// listen failures (two bytes of port, one byte choosing the reason).
 
 #include "fuzz/fuzzcheck.h"
 

@@ -3,6 +3,11 @@
 // another width. The document that the returned changes build holds every
 // character of the text once, in rows no wider than the width, and each of
 // its places maps back to its place in the text.
+//
+// Input: the first width, then operations. An operation byte's low three bits
+// say what (0, 1, 5, 6: append the next n characters, n its upper five bits;
+// 2, 7: drop n times 1 to 4 (the next byte) characters; 3: lay out anew at
+// the width its upper bits give; 4: clear).
 
 #include "fuzz/fuzzcheck.h"
 #include "fuzz/fuzztext.h"
