@@ -24,6 +24,11 @@ QString valueAfter(const QString &report, const QString &label)
     const qsizetype p = report.indexOf(label);
     if (p < 0)
         return QString();
+    // The value stands on the label's line, one blank after it: a line that
+    // ends at the label has none, and the next line is not its value.
+    const qsizetype blank = p + label.size();
+    if (blank < report.size() && (report.at(blank) == u'\r' || report.at(blank) == u'\n'))
+        return QString();
     QString value = report.mid(p + label.size() + 1, kValueChars);
     // A shorter address is followed by the line break, and by the blanks that
     // indent the next line: neither belongs to it.

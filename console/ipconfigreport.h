@@ -13,8 +13,8 @@ class Source;
 //
 // A value stands one blank after its label, which is 35 characters long. The
 // reader takes at most 15 characters there, up to the line's end, without the
-// blanks that follow a shorter address; a report without the label gives an
-// empty value.
+// blanks that follow a shorter address; a report without the label, or with
+// a line that ends at the label, gives an empty value.
 namespace IpconfigReport {
 
 inline const QString kFileName = QStringLiteral("ipconfig.ini");

@@ -63,10 +63,10 @@ BasePort basePortFrom(const QByteArray &environmentValue)
         base.port = *port;
         return base;
     }
+    // One pass over the placeholders: a "%" in the value stays as it is.
     base.problem = QStringLiteral("%1=\"%2\" is not a port from 1 to %3: the server uses %4.")
-                       .arg(QString::fromLatin1(kBasePortVariable), text)
-                       .arg(kHighestBasePort)
-                       .arg(kDefaultBasePort);
+                       .arg(QString::fromLatin1(kBasePortVariable), text,
+                            QString::number(kHighestBasePort), QString::number(kDefaultBasePort));
     return base;
 }
 

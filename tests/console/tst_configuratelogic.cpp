@@ -96,6 +96,12 @@ private slots:
             << QByteArray("Subnet Mask . . . . . . . . . . . : 255.0.0.0  \t\r\n") << "|255.0.0.0|";
         QTest::newRow("ends at the label")
             << QByteArray("Default Gateway . . . . . . . . . :") << "||";
+        QTest::newRow("line ends at the label, no blank")
+            << QByteArray("IP Address. . . . . . . . . . . . :\n"
+                          "        Subnet Mask . . . . . . . . . . . : 255.0.0.0\n"
+                          "        Default Gateway . . . . . . . . . :\r"
+                          "        DNS Servers . . . . . . . . . . . : 168.95.1.1\r")
+            << "|255.0.0.0|";
     }
     void readReport()
     {

@@ -51,6 +51,7 @@ private slots:
         QTest::newRow("data ports past 65535") << QByteArray("65528") << 1000 << true;
         QTest::newRow("zero") << QByteArray("0") << 1000 << true;
         QTest::newRow("not a number") << QByteArray("abc") << 1000 << true;
+        QTest::newRow("placeholders in the value") << QByteArray("%0 %1%3") << 1000 << true;
     }
     void basePortFromOutside()
     {
