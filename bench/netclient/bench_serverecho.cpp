@@ -16,7 +16,6 @@
 // which also shows each block in the window, is reported without a target.
 // Exit code 0 when every target holds.
 
-#include "app/dialogs.h"
 #include "app/windows.h"
 #include "bench/support/benchtools.h"
 #include "netclient/frmserver.h"
@@ -32,7 +31,6 @@
 #include <QTcpSocket>
 #include <QThread>
 
-#include <malloc.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -44,31 +42,6 @@ namespace {
 constexpr qint64 kInFlightBytes = 1024 * 1024;
 constexpr qint64 kChunkBytes = 64 * 1024;
 constexpr int kClientTimeoutMs = 20000;
-
-// Any box the window shows during a run is a failure of the run.
-class CountingDialogs : public Dialogs
-{
-public:
-    QStringList texts;
-    QMessageBox::StandardButton message(QWidget *, const QString &text,
-                                        QMessageBox::StandardButtons, QMessageBox::Icon,
-                                        const QString &) override
-    {
-        texts << text;
-        return QMessageBox::Ok;
-    }
-    QString input(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return QString();
-    }
-    QString openFile(QWidget *, const QString &, const QString &) override { return QString(); }
-    QString saveFile(QWidget *, const QString &, const QString &) override { return QString(); }
-};
-
-double heapInUse()
-{
-    return static_cast<double>(mallinfo2().uordblks);
-}
 
 double peakRssMiB()
 {
@@ -217,8 +190,7 @@ int freeBasePort()
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
