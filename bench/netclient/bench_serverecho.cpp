@@ -21,12 +21,12 @@
 #include "netclient/frmserver.h"
 #include "netclient/netclient.h"
 #include "netclient/serverlogic.h"
+#include "tests/support/freeports.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -170,22 +170,6 @@ Stream stream(quint16 port, const QByteArray &greeting, const QByteArray &payloa
     return result;
 }
 
-// Nine consecutive ports that nothing listens on, from a random start.
-int freeBasePort()
-{
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const int base = 20000 + QRandomGenerator::global()->bounded(40000);
-        bool free = true;
-        for (int port = base; free && port <= base + ServerLogic::kDataPorts; ++port) {
-            QTcpServer probe;
-            free = probe.listen(QHostAddress::Any, static_cast<quint16>(port));
-        }
-        if (free)
-            return base;
-    }
-    return -1;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -222,7 +206,7 @@ int main(int argc, char *argv[])
         }
     });
 
-    const int base = freeBasePort();
+    const int base = freeBasePort(ServerLogic::kDataPorts);
     if (base < 0) {
         std::fprintf(stderr, "no free ports for the window\n");
         return 2;
