@@ -1,4 +1,5 @@
 #include "netclient/commdata.h"
+#include "tests/support/randomtext.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -32,12 +33,7 @@ struct Box
 QString randomArrival(QRandomGenerator &rng, int maxLength)
 {
     static const char16_t pool[] = {u'a', u'b', u'\r', u'\n', u'\u4E2D', u'\xD83D', u'\xDE00'};
-    QString s;
-    const int n = rng.bounded(maxLength + 1);
-    s.reserve(n);
-    for (int i = 0; i < n; ++i)
-        s += QChar(pool[rng.bounded(int(std::size(pool)))]);
-    return s;
+    return randomText(rng, pool, maxLength);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "netclient/portd.h"
+#include "tests/support/randomtext.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -14,16 +15,12 @@ QString shown(const std::optional<double> &v)
 }
 
 // Texts that a device or a user might hand the readers, damaged ones included.
-QString randomText(QRandomGenerator &rng)
+QString randomReply(QRandomGenerator &rng)
 {
     static const char16_t pool[] = {u'0', u'1', u'8', u'9', u'M', u'E', u'e', u',', u'.',
                                     u' ', u'-', u'+', u'\r', u'\n', u'\0', u'\xFF',
                                     u'\u4E2D', u'\xD83D', u'\xDE00', u'\xDC00'};
-    QString s;
-    const int n = rng.bounded(24);
-    for (int i = 0; i < n; ++i)
-        s += QChar(pool[rng.bounded(int(std::size(pool)))]);
-    return s;
+    return randomText(rng, pool, 23);
 }
 
 } // namespace
@@ -189,7 +186,7 @@ private slots:
     {
         QRandomGenerator rng(4630);
         for (int i = 0; i < 20000; ++i) {
-            const QString t = randomText(rng);
+            const QString t = randomReply(rng);
             const ModuleName m = readModuleName(t);
             QVERIFY(!m.hasCount || t.contains(m.countText));
             QVERIFY(!m.portCount || (*m.portCount >= 1 && *m.portCount <= kMaxPorts));
