@@ -149,7 +149,6 @@ void SimulatedPortd::onControlConnection()
         m_controlSockets << socket;
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onControlData(socket); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        emit controlConnected();
     }
 }
 
@@ -164,27 +163,11 @@ void SimulatedPortd::onControlData(QTcpSocket *socket)
         m_requests.removeFirst();
     emit requestReceived(text);
 
-    switch (m_mode) {
-    case Mode::Silent:
+    if (m_mode == Mode::Silent)
         return;
-    case Mode::Close:
-        socket->disconnectFromHost();
-        return;
-    case Mode::Normal:
-    case Mode::Split:
-        break;
-    }
     const std::optional<QByteArray> reply = replyTo(text);
-    if (!reply || reply->isEmpty())
-        return;
-    const qint64 readyAt = now + m_replyDelayMs;
-    if (m_mode == Mode::Split && reply->size() >= 2) {
-        const qsizetype half = reply->size() / 2;
-        queue(socket, reply->left(half), readyAt, false);
-        queue(socket, reply->mid(half), readyAt + qMax(m_splitGapMs, 0), m_splitGapMs < 0);
-    } else {
-        queue(socket, *reply, readyAt, false);
-    }
+    if (reply && !reply->isEmpty())
+        queue(socket, *reply, now + m_replyDelayMs);
 }
 
 std::optional<QByteArray> SimulatedPortd::replyTo(const QByteArray &request)
@@ -253,19 +236,17 @@ std::optional<QByteArray> SimulatedPortd::replyTo(const QByteArray &request)
     return kFail;
 }
 
-void SimulatedPortd::queue(QTcpSocket *socket, const QByteArray &bytes, qint64 readyAt, bool held)
+void SimulatedPortd::queue(QTcpSocket *socket, const QByteArray &bytes, qint64 readyAt)
 {
-    m_pending.append({socket, readyAt, held, bytes});
+    m_pending.append({socket, readyAt, bytes});
     pump();
 }
 
 void SimulatedPortd::pump()
 {
-    // Replies leave in order: a held piece holds back what comes after it.
+    // Replies leave in order.
     while (!m_pending.isEmpty()) {
         const Pending &next = m_pending.first();
-        if (next.held)
-            return;
         const qint64 wait = next.readyAt - m_clock.elapsed();
         if (wait > 0) {
             m_pumpTimer.start(static_cast<int>(wait));
@@ -275,18 +256,6 @@ void SimulatedPortd::pump()
         if (p.socket && p.socket->state() == QAbstractSocket::ConnectedState)
             p.socket->write(p.bytes);
     }
-}
-
-void SimulatedPortd::releaseHeld()
-{
-    const qint64 now = m_clock.elapsed();
-    for (Pending &p : m_pending) {
-        if (p.held) {
-            p.held = false;
-            p.readyAt = now;
-        }
-    }
-    pump();
 }
 
 QList<QByteArray> SimulatedPortd::requestTexts() const
@@ -336,10 +305,8 @@ void SimulatedPortd::onDataConnection(int k)
             if (record.size() > kMaxRecordedBytes)
                 record.remove(0, record.size() - kMaxRecordedBytes);
             m_dataCount[static_cast<size_t>(k - 1)] += bytes.size();
-            emit dataArrived(k, bytes);
         });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        emit dataConnected(k);
     }
 }
 

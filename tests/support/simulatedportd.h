@@ -20,7 +20,7 @@ class QTcpSocket;
 // the control port + k (k = 1 to 8) that record what they receive and send
 // what the test gives them. Each arrival on a control connection is one
 // request. It logs every request with its arrival time, and can be made
-// silent, late, or to split its replies or close the connection instead.
+// silent or late.
 class SimulatedPortd : public QObject
 {
     Q_OBJECT
@@ -60,8 +60,6 @@ public:
     enum class Mode {
         Normal,
         Silent, // records, never answers
-        Split,  // each reply in two pieces (see setSplitGap)
-        Close,  // closes the control connection instead of answering
     };
 
     struct Request
@@ -87,10 +85,6 @@ public:
     void setMode(Mode mode) { m_mode = mode; }
     // Every reply leaves this long after its request came (a late reply).
     void setReplyDelay(int ms) { m_replyDelayMs = ms; }
-    // Split mode: the second piece leaves this long after the first; below 0
-    // it waits for releaseHeld().
-    void setSplitGap(int ms) { m_splitGapMs = ms; }
-    void releaseHeld();
     // The reply to one exact request text, in place of the settings' reply;
     // an empty reply sends nothing.
     void setReply(const QByteArray &request, const QByteArray &reply) { m_replies[request] = reply; }
@@ -118,16 +112,12 @@ public:
 
 signals:
     void requestReceived(const QByteArray &text);
-    void controlConnected();
-    void dataConnected(int k);
-    void dataArrived(int k, const QByteArray &bytes);
 
 private:
     struct Pending
     {
         QPointer<QTcpSocket> socket;
         qint64 readyAt;
-        bool held;
         QByteArray bytes;
     };
 
@@ -136,14 +126,13 @@ private:
     void onControlConnection();
     void onControlData(QTcpSocket *socket);
     void onDataConnection(int k);
-    void queue(QTcpSocket *socket, const QByteArray &bytes, qint64 readyAt, bool held);
+    void queue(QTcpSocket *socket, const QByteArray &bytes, qint64 readyAt);
     void pump();
     static QList<QTcpSocket *> live(const QList<QPointer<QTcpSocket>> &sockets);
 
     Settings m_settings;
     Mode m_mode = Mode::Normal;
     int m_replyDelayMs = 0;
-    int m_splitGapMs = 100;
     QHash<QByteArray, QByteArray> m_replies;
 
     QTcpServer *m_control = nullptr;
