@@ -92,12 +92,6 @@ private slots:
         QCOMPARE(dataSendText(text, terminator, checksum), wire);
     }
 
-    void notConnected()
-    {
-        QCOMPARE(notConnectedMessage(0), QStringLiteral("tcp comm0 is not connected"));
-        QCOMPARE(notConnectedMessage(1), QStringLiteral("tcp comm1 is not connected"));
-    }
-
     // Every CR LF pair of one arrival goes; lone ones and split pairs stay.
     void receivedText_data()
     {
