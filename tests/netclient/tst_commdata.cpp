@@ -250,20 +250,6 @@ private slots:
                 QVERIFY(b.buffer(p).size() <= CommBuffers::kBufferChars);
         }
     }
-
-    // A long stream leaves the latest data in the buffer.
-    void streamKeepsTheLatestData()
-    {
-        CommBuffers b;
-        QString tail;
-        for (int i = 0; i < 10000; ++i) {
-            const QString line = QStringLiteral("line %1\r\n").arg(i, 6, 10, QLatin1Char('0'));
-            b.receive(4, line, 0);
-            tail += line.chopped(2);
-        }
-        QCOMPARE(b.buffer(4).size(), CommBuffers::kBufferChars);
-        QVERIFY(tail.endsWith(b.buffer(4)));
-    }
 };
 
 QTEST_GUILESS_MAIN(TstCommData)

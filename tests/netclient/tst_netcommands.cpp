@@ -579,19 +579,16 @@ private slots:
         QCOMPARE(copy, gatewayReply);
     }
 
-    // The help text as built, line by line, in a read-only fixed-pitch view.
+    // The help text as built, in a read-only fixed-pitch view.
     void commandList()
     {
-        frmMain *w = f.w;
-        QVERIFY(w->cmdCommandlist->isEnabled());
-        QStringList lines;
+        QString title, shown;
         bool readOnly = false;
         bool fixedPitch = false;
-        QString title;
         whenOpen(WindowName::commandlist, [&](Form *form) {
             auto *d = qobject_cast<commandlist *>(form);
             title = d->windowTitle();
-            lines = d->text->toPlainText().split(QLatin1Char('\n'));
+            shown = d->text->toPlainText();
             readOnly = d->text->isReadOnly();
             // Every character as wide as the next: the columns line up.
             const QFontMetrics m(d->text->font());
@@ -599,17 +596,11 @@ private slots:
                          && m.horizontalAdvance(u'=') == m.horizontalAdvance(u' ');
             d->Command1->click();
         });
-        w->cmdCommandlist->click();
+        f.w->cmdCommandlist->click();
         QVERIFY(!Windows::loaded(WindowName::commandlist));
         QCOMPARE(title, QStringLiteral("4630K command list"));
         QVERIFY(readOnly && fixedPitch);
-        QStringList expected = CommandListText::text().split(QStringLiteral("\r\n"));
-        QCOMPARE(expected.takeLast(), QString()); // every line ends with CR LF
-        QCOMPARE(expected.size(), 146);
-        QCOMPARE(lines.size(), expected.size() + 1);
-        for (int i = 0; i < expected.size(); ++i)
-            QCOMPARE(lines.at(i), expected.at(i));
-        QCOMPARE(lines.last(), QString());
+        QCOMPARE(shown, CommandListText::text().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
 };
 

@@ -93,12 +93,6 @@ private slots:
         QCOMPARE(listenFailureText(failures), text);
     }
 
-    // The send box's line breaks go out as CR LF, its text in code page 950.
-    void sendTextLineBreaks()
-    {
-        QCOMPARE(sendText(QStringLiteral("ab\ncd\n")), QStringLiteral("ab\r\ncd\r\n"));
-    }
-
     // A block is shown as text, a double-byte character split between two
     // blocks whole in the second, and a huge block by its end only.
     void shownTextOfBlocks()
