@@ -391,8 +391,6 @@ private slots:
         QTest::addColumn<bool>("again");
         QTest::newRow("IP label split") << QByteArray("I : Modify I") << false
                                         << "192.  9. 40.100" << true;
-        QTest::newRow("IP value cut to 6") << QByteArray("ADDR  192.  ") << false
-                                           << "192.  9. 40.100" << true;
         QTest::newRow("IP value cut to 7") << QByteArray("ADDR  192.  9") << false << "192.  9"
                                            << false;
         QTest::newRow("mask label split, IP whole")

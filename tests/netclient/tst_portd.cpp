@@ -72,16 +72,13 @@ private slots:
         row("Modbus, four ports", "4630M4", true, "4", 4);
         row("eight ports", "4630E8", false, "8", 8);
         row("four characters, M, 4", "abcdM4", true, "4", 4);
-        row("four characters, E, 8", "abcdE8", false, "8", 8);
         row("no E on a plain device", "RM4630K", false, "-", 0);
         row("M only counts at the fifth place", "4630K-M4", false, "-", 0);
         row("case-sensitive", "4630e8", false, "-", 0);
-        row("lower-case m", "4630m4", false, "-", 0);
         row("empty", "", false, "-", 0);
         row("separator twice", "4630M4M2", true, "4", 4);
         row("separator among the first four", "E23dE8", false, "23d", 0);
         row("Modbus with an early M", "RM46M2", true, "46", 0);
-        row("count to the end, line end", "4630E8\r\n", false, "8\r\n", 8);
         row("blanks around", "4630E 4 ", false, " 4 ", 4);
         row("leading zero", "4630E04", false, "04", 4);
         row("nine", "4630E9", false, "9", 0);
@@ -139,7 +136,6 @@ private slots:
         QTest::newRow("off") << "0" << "0" << "Modbus Disable";
         QTest::newRow("on") << "1" << "1" << "Modbus Enable";
         QTest::newRow("other number") << "2" << "2" << "Modbus Enable";
-        QTest::newRow("zeros") << "00" << "0" << "Modbus Disable";
         QTest::newRow("line end") << "1\r\n" << "1" << "Modbus Enable";
         QTest::newRow("leading blanks") << "  0" << "0" << "Modbus Disable";
         QTest::newRow("negative") << "-1" << "-1" << "Modbus Enable";
@@ -151,7 +147,6 @@ private slots:
         QTest::newRow("error reply") << "Input Command Not Support: Module not support ModbusTCP,"
                                      << "-" << "-";
         QTest::newRow("empty") << "" << "-" << "-";
-        QTest::newRow("blanks") << "  " << "-" << "-";
         QTest::newRow("sign alone") << "-" << "-" << "-";
         QTest::newRow("point alone") << "." << "-" << "-";
         QTest::newRow("tab first") << "\t1" << "-" << "-";

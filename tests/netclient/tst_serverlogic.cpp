@@ -21,13 +21,10 @@ private slots:
         QTest::newRow("one past") << "65536" << -1;
         QTest::newRow("beyond 32 bits") << "4294968296" << -1;
         QTest::newRow("empty") << "" << -1;
-        QTest::newRow("blanks") << "   " << -1;
         QTest::newRow("negative") << "-1" << -1;
         QTest::newRow("plus") << "+1000" << -1;
         QTest::newRow("fraction") << "1000.5" << -1;
-        QTest::newRow("hex") << "0x3E8" << -1;
         QTest::newRow("blank inside") << "10 00" << -1;
-        QTest::newRow("trailing letters") << "1000abc" << -1;
         QTest::newRow("other digits") << QString::fromUtf8("１０００") << -1;
     }
     void portBox()
