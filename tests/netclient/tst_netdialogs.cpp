@@ -125,7 +125,6 @@ private slots:
             "9600|-|even|-|-", "78/1", false);
         row("error reply", 3, "ERROR", "4630E8", "", "COMM4 Setting", "-|-|-|-|-", "5678/12",
             false);
-        row("empty reply", 3, "", "4630E8", "", "COMM4 Setting", "-|-|-|-|-", "5678/12", false);
         row("five characters", 3, "8,0,1", "4630E8", "", "COMM4 Setting", "-|8|none|1|-",
             "5678/12", false);
         row("unknown parity digit", 3, "19200,8,3,1", "4630E8", "", "COMM4 Setting",
@@ -138,8 +137,6 @@ private slots:
             "19200|8|none|1|Disable", "78/1", true);
         row("Modbus status with line end", 0, "19200,8,0,1", "4630M4", "1\r\n",
             "COMM1 Setting", "19200|8|none|1|Enable", "78/1", true);
-        row("Modbus status 2", 0, "19200,8,0,1", "4630M4", "2", "COMM1 Setting",
-            "19200|8|none|1|-", "78/1", true);
         row("Modbus error reply", 0, "19200,8,0,1", "4630M4",
             "Input Command Not Support: Module not support ModbusTCP,", "COMM1 Setting",
             "19200|8|none|1|-", "78/1", true);
