@@ -236,11 +236,6 @@ private slots:
         QFETCH(int, port);
         QFETCH(QString, commStatus);
         QFETCH(QString, modbusStatus);
-        QFETCH(QString, caption);
-        QFETCH(QString, shown);
-        QFETCH(QString, indexes);
-        QFETCH(QString, counts);
-        QFETCH(bool, modbusEnabled);
         QVERIFY(f.connectTo(moduleName));
         frmMain *w = f.w;
         f.choosePort(port);
@@ -267,11 +262,11 @@ private slots:
         });
         w->cmdCommSet->click();
         QVERIFY(!Windows::loaded(WindowName::comset));
-        QCOMPARE(gotCaption, caption);
-        QCOMPARE(gotShown, shown);
-        QCOMPARE(gotIndexes, indexes);
-        QCOMPARE(gotCounts, counts);
-        QCOMPARE(gotEnabled, modbusEnabled);
+        QTEST(gotCaption, "caption");
+        QTEST(gotShown, "shown");
+        QTEST(gotIndexes, "indexes");
+        QTEST(gotCounts, "counts");
+        QTEST(gotEnabled, "modbusEnabled");
         // Cancel sends nothing and changes nothing.
         QVERIFY(f.portd->requestTexts().isEmpty());
         QCOMPARE(w->lblCommStatus->text(), commStatus);
@@ -437,11 +432,9 @@ private slots:
     void addressDialogs()
     {
         QFETCH(QString, dialog);
-        QFETCH(QString, prefill);
         QFETCH(QString, typed);
         QFETCH(QByteArray, request);
         QFETCH(QString, note);
-        QFETCH(QString, address);
         QVERIFY(f.connectTo(QStringLiteral("4630E1")));
         frmMain *w = f.w;
         QTRY_VERIFY(w->gotdata); // the switch's late reply
@@ -473,7 +466,7 @@ private slots:
         (dialog == WindowName::IPset     ? w->cmdIPset
          : dialog == WindowName::Maskset ? w->cmdMaskset
                                          : w->cmdGatewayset)->click();
-        QCOMPARE(gotPrefill, prefill);
+        QTEST(gotPrefill, "prefill");
         QCOMPARE(f.portd->requestTexts(), QByteArrayList{request});
         QVERIFY2(noteAt - f.portd->requests().first().ms >= frmMain::kDialogPauseMs - NetTest::kToleranceMs,
                  "the note follows the dialog's pause");
@@ -485,7 +478,7 @@ private slots:
         QCOMPARE(m_dialogs->shown().first().text, note);
         QCOMPARE(m_dialogs->shown().first().title, kNote);
         QCOMPARE(m_dialogs->shown().first().icon, QMessageBox::Information);
-        QCOMPARE(w->txtIP->text(), address);
+        QTEST(w->txtIP->text(), "address");
         // The device took it; the client disconnects when active again.
         QTRY_VERIFY(!w->flgConnect);
         QCOMPARE(NetTest::pane(w), QStringLiteral("Unconnected"));
@@ -542,7 +535,6 @@ private slots:
     void addressPrefill()
     {
         QFETCH(QString, gatewayReply);
-        QFETCH(QString, boxes);
         f.portd->settings().gateway = gatewayReply;
         QVERIFY(f.connectTo(QStringLiteral("4630E1")));
         QString got, copy;
@@ -556,7 +548,7 @@ private slots:
             d->Command3->click();
         });
         f.w->cmdGatewayset->click();
-        QCOMPARE(got, boxes);
+        QTEST(got, "boxes");
         QCOMPARE(copy, gatewayReply);
     }
 

@@ -55,8 +55,7 @@ private slots:
     void requests()
     {
         QFETCH(QString, request);
-        QFETCH(QString, expected);
-        QCOMPARE(request, expected);
+        QTEST(request, "expected");
     }
 
     // The fifth character picks the separator; the count is the second piece,
@@ -94,13 +93,11 @@ private slots:
     {
         QFETCH(QString, reply);
         QFETCH(bool, modbus);
-        QFETCH(QString, count);
-        QFETCH(int, ports);
         const ModuleName m = readModuleName(reply);
         QCOMPARE(m.modbus, modbus);
         QCOMPARE(isModbusVariant(reply), modbus);
-        QCOMPARE(m.hasCount ? m.countText : QStringLiteral("-"), count);
-        QCOMPARE(m.portCount.value_or(0), ports);
+        QTEST(m.hasCount ? m.countText : QStringLiteral("-"), "count");
+        QTEST(m.portCount.value_or(0), "ports");
         if (m.hasCount)
             QCOMPARE(portsLabel(m.countText), m.countText + " COM Ports");
     }
@@ -122,9 +119,8 @@ private slots:
     void portSettings()
     {
         QFETCH(QString, reply);
-        QFETCH(QString, fields);
         const PortSettings s = readPortSettings(reply);
-        QCOMPARE(QStringList({s.baudrate, s.databits, s.parity, s.stopbits}).join(u'|'), fields);
+        QTEST(QStringList({s.baudrate, s.databits, s.parity, s.stopbits}).join(u'|'), "fields");
     }
 
     // The number a text begins with, and the Modbus status read from it.
@@ -155,10 +151,9 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, value);
-        QFETCH(QString, wording);
         QCOMPARE(shown(leadingValue(text)), value);
         QCOMPARE(shown(readModbusStatus(text)), value);
-        QCOMPARE(modbusWording(text).value_or(QStringLiteral("-")), wording);
+        QTEST(modbusWording(text).value_or(QStringLiteral("-")), "wording");
     }
 
     void ports()

@@ -130,9 +130,8 @@ private slots:
     {
         QFETCH(int, width);
         QFETCH(QString, text);
-        QFETCH(QString, rows);
         TextRows r(width);
-        QCOMPARE(r.append(text).replace(kRowEnd, QLatin1Char('|')), rows);
+        QTEST(r.append(text).replace(kRowEnd, QLatin1Char('|')), "rows");
     }
 
     // The box shows what it was given, catches up in place, copies the text
