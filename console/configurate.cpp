@@ -219,19 +219,14 @@ void Configurate::Form_Load()
     }
     if (!wait(kSettleMs))
         return;
-    showMenuState(true);
-    clearReceive();
-    if (!Send(kNvconf + kCr))
+    const std::optional<ConfigurateLogic::DeviceAddresses> device = OpenMenuAndRead();
+    if (!device)
         return;
-    m_menuOpen = true;
-    if (!wait(kScreenMs))
-        return;
-    const ConfigurateLogic::DeviceAddresses device = ShowDeviceAddresses();
     Propose(ConfigurateLogic::proposeAtLoad(m_pc));
 
     // The screen may have come too late or in pieces that split the IP line:
     // read it once more.
-    if (ConfigurateLogic::needsSecondReading(device.ip)) {
+    if (ConfigurateLogic::needsSecondReading(device->ip)) {
         cmdNvconf->setEnabled(true);
         MenuReading();
     }
@@ -358,15 +353,20 @@ void Configurate::MenuReading()
     }
     if (m_menuOpen && (!Send(kQuit + kCr) || !wait(kQuitMs)))
         return;
+    if (const auto device = OpenMenuAndRead())
+        Propose(ConfigurateLogic::proposeAtReading(m_pc, device->gateway));
+}
+
+std::optional<ConfigurateLogic::DeviceAddresses> Configurate::OpenMenuAndRead()
+{
     showMenuState(true);
     clearReceive();
     if (!Send(kNvconf + kCr))
-        return;
+        return std::nullopt;
     m_menuOpen = true;
     if (!wait(kScreenMs))
-        return;
-    const ConfigurateLogic::DeviceAddresses device = ShowDeviceAddresses();
-    Propose(ConfigurateLogic::proposeAtReading(m_pc, device.gateway));
+        return std::nullopt; // the window may be gone: touch nothing
+    return ShowDeviceAddresses();
 }
 
 void Configurate::cmdQuitnvconf_Click()

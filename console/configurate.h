@@ -5,6 +5,7 @@
 #include "console/ipconfigreport.h"
 
 #include <array>
+#include <optional>
 
 class MSComm;
 class QLabel;
@@ -116,6 +117,9 @@ private:
     void addReceived(const QString &piece);
     // The menu reading, inside a running operation.
     void MenuReading();
+    // Starts the menu and reads the device's addresses off its screen;
+    // nothing when the send failed or the window went during the wait.
+    std::optional<ConfigurateLogic::DeviceAddresses> OpenMenuAndRead();
     // The device's addresses read from the receive text, shown and returned.
     ConfigurateLogic::DeviceAddresses ShowDeviceAddresses();
     void ShowPcAddresses(const IpconfigReport::PcAddresses &pc);

@@ -1,5 +1,6 @@
 #include "console/configuratelogic.h"
 
+#include "app/dottedaddress.h"
 #include "console/menuscreen.h"
 
 namespace ConfigurateLogic {
@@ -74,27 +75,16 @@ bool needsSecondReading(const QString &deviceIp)
     return deviceIp.size() < kShortIpChars;
 }
 
-std::optional<std::array<QString, 4>> splitParts(const QString &dotted)
-{
-    const qsizetype d1 = dotted.indexOf(QLatin1Char('.'));
-    const qsizetype d2 = d1 < 0 ? -1 : dotted.indexOf(QLatin1Char('.'), d1 + 1);
-    const qsizetype d3 = d2 < 0 ? -1 : dotted.indexOf(QLatin1Char('.'), d2 + 1);
-    if (d3 < 0)
-        return std::nullopt;
-    return std::array<QString, 4>{dotted.left(d1), dotted.mid(d1 + 1, d2 - d1 - 1),
-                                  dotted.mid(d2 + 1, d3 - d2 - 1), dotted.mid(d3 + 1)};
-}
-
 Proposal proposeAtLoad(const IpconfigReport::PcAddresses &pc)
 {
     // A value that is no dotted address (a report without it) proposes
     // nothing, rather than a lone "1".
     Proposal out;
-    if (const auto p = splitParts(pc.ip))
+    if (const auto p = DottedAddress::split(pc.ip))
         out.ip = {(*p)[0], (*p)[1], (*p)[2], number((*p)[3], 1)};
-    if (const auto p = splitParts(pc.mask))
+    if (const auto p = DottedAddress::split(pc.mask))
         out.mask = *p;
-    if (const auto p = splitParts(pc.gateway))
+    if (const auto p = DottedAddress::split(pc.gateway))
         out.gateway = *p;
     return out;
 }
@@ -102,12 +92,12 @@ Proposal proposeAtLoad(const IpconfigReport::PcAddresses &pc)
 Proposal proposeAtReading(const IpconfigReport::PcAddresses &pc, const QString &deviceGateway)
 {
     Proposal out;
-    if (const auto p = splitParts(pc.ip))
+    if (const auto p = DottedAddress::split(pc.ip))
         out.ip = {number((*p)[0]), number((*p)[1]), number((*p)[2]), number((*p)[3], 1)};
-    if (const auto p = splitParts(pc.mask))
+    if (const auto p = DottedAddress::split(pc.mask))
         out.mask = {number((*p)[0]), number((*p)[1]), number((*p)[2]), number((*p)[3])};
     // The device pads its octets with blanks; the last two keep them.
-    if (const auto p = splitParts(deviceGateway))
+    if (const auto p = DottedAddress::split(deviceGateway))
         out.gateway = {number((*p)[0]), number((*p)[1]), (*p)[2], (*p)[3]};
     return out;
 }

@@ -58,10 +58,6 @@ DeviceAddresses readDeviceAddresses(const QString &screen);
 inline constexpr qsizetype kShortIpChars = 7;
 bool needsSecondReading(const QString &deviceIp);
 
-// The four parts of a dotted text, split at its first three dots, as they
-// stand; nothing when it has fewer than three dots.
-std::optional<std::array<QString, 4>> splitParts(const QString &dotted);
-
 using Octets = std::array<QString, 4>;
 
 // The octets proposed for the IP address, the mask and the gateway.

@@ -1,5 +1,6 @@
 #include "console/menuscreen.h"
 
+#include "app/dottedaddress.h"
 #include "app/module1.h"
 
 namespace MenuScreen {
@@ -144,15 +145,11 @@ qint64 leadingNumber(const QString &text)
 
 std::optional<std::array<qint64, 4>> splitOctets(const QString &address)
 {
-    const qsizetype d1 = address.indexOf(QLatin1Char('.'));
-    const qsizetype d2 = d1 < 0 ? -1 : address.indexOf(QLatin1Char('.'), d1 + 1);
-    const qsizetype d3 = d2 < 0 ? -1 : address.indexOf(QLatin1Char('.'), d2 + 1);
-    if (d3 < 0)
+    const auto p = DottedAddress::split(address);
+    if (!p)
         return std::nullopt;
-    return std::array<qint64, 4>{leadingNumber(address.left(d1)),
-                                 leadingNumber(address.mid(d1 + 1, d2 - d1 - 1)),
-                                 leadingNumber(address.mid(d2 + 1, d3 - d2 - 1)),
-                                 leadingNumber(address.mid(d3 + 1))};
+    return std::array<qint64, 4>{leadingNumber((*p)[0]), leadingNumber((*p)[1]),
+                                 leadingNumber((*p)[2]), leadingNumber((*p)[3])};
 }
 
 } // namespace MenuScreen

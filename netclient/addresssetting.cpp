@@ -1,5 +1,6 @@
 #include "netclient/addresssetting.h"
 
+#include "app/dottedaddress.h"
 #include "netclient/portd.h"
 
 namespace AddressSetting {
@@ -28,13 +29,7 @@ Texts texts(Kind kind)
 
 Octets splitLabel(const QString &label)
 {
-    const qsizetype a = label.indexOf(QLatin1Char('.'));
-    const qsizetype b = a < 0 ? -1 : label.indexOf(QLatin1Char('.'), a + 1);
-    const qsizetype c = b < 0 ? -1 : label.indexOf(QLatin1Char('.'), b + 1);
-    if (c < 0)
-        return {};
-    return {label.left(a), label.mid(a + 1, b - a - 1), label.mid(b + 1, c - b - 1),
-            label.mid(c + 1)};
+    return DottedAddress::split(label).value_or(Octets{});
 }
 
 double octetValue(const QString &text)

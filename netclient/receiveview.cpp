@@ -49,12 +49,8 @@ void ReceiveView::setText(const QString &text)
 {
     m_text = text;
     m_start = 0;
-    m_replacePending = true;
-    m_dropPending = 0;
-    m_appendPending.clear();
-    if (m_maximum >= 0 && size() > m_maximum)
-        dropFront(size() - m_maximum);
-    schedule();
+    showAnew();
+    keepBoundAndSchedule();
 }
 
 void ReceiveView::append(QStringView text)
@@ -65,12 +61,21 @@ void ReceiveView::append(QStringView text)
     if (!m_replacePending) {
         m_appendPending.append(text);
         // Once most of what the box would show is new, showing it anew costs less.
-        if (m_appendPending.size() > size() / 2) {
-            m_replacePending = true;
-            m_dropPending = 0;
-            m_appendPending.clear();
-        }
+        if (m_appendPending.size() > size() / 2)
+            showAnew();
     }
+    keepBoundAndSchedule();
+}
+
+void ReceiveView::showAnew()
+{
+    m_replacePending = true;
+    m_dropPending = 0;
+    m_appendPending.clear();
+}
+
+void ReceiveView::keepBoundAndSchedule()
+{
     if (m_maximum >= 0 && size() > m_maximum)
         dropFront(size() - m_maximum);
     schedule();
@@ -188,9 +193,7 @@ void ReceiveView::resizeEvent(QResizeEvent *event)
 {
     QPlainTextEdit::resizeEvent(event);
     if (rowWidth() != m_rows.width()) {
-        m_replacePending = true;
-        m_dropPending = 0;
-        m_appendPending.clear();
+        showAnew();
         schedule();
     }
 }

@@ -61,6 +61,10 @@ protected:
 
 private:
     int rowWidth() const;
+    // Forgets the pending edits: the box shows the whole text anew.
+    void showAnew();
+    // Drops the front beyond the maximum, then has the box catch up.
+    void keepBoundAndSchedule();
     void schedule();
     void applyPending();
     void compact();

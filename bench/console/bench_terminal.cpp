@@ -115,8 +115,7 @@ Result runPlain(PtyLink &link, const QByteArray &data)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
 
     PtyLink link;

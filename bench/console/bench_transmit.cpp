@@ -60,8 +60,7 @@ void waitFor(const std::function<bool()> &done)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
     FixedDialogs dialogs;
     Dialogs::install(&dialogs);

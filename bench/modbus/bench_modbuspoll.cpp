@@ -14,7 +14,6 @@
 // replies received, and that each list holds its latest lines. The exit code
 // is 0 when every target holds.
 
-#include "app/dialogs.h"
 #include "app/windows.h"
 #include "modbus/linelist.h"
 #include "modbus/modbus.h"
@@ -29,13 +28,11 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -50,26 +47,6 @@ constexpr int kReplyLines = 11;
 constexpr int kMemoryMarkMs = 60 * 1000;
 constexpr double kMiB = 1024.0 * 1024.0;
 
-// Any box the window shows during a run is a failure of the run.
-class CountingDialogs : public Dialogs
-{
-public:
-    QStringList texts;
-    QMessageBox::StandardButton message(QWidget *, const QString &text,
-                                        QMessageBox::StandardButtons, QMessageBox::Icon,
-                                        const QString &) override
-    {
-        texts << text;
-        return QMessageBox::Ok;
-    }
-    QString input(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return QString();
-    }
-    QString openFile(QWidget *, const QString &, const QString &) override { return QString(); }
-    QString saveFile(QWidget *, const QString &, const QString &) override { return QString(); }
-};
-
 // CPU time of the calling thread, user and system, in microseconds.
 double threadCpuUs()
 {
@@ -77,16 +54,6 @@ double threadCpuUs()
     getrusage(RUSAGE_THREAD, &usage);
     return usage.ru_utime.tv_sec * 1e6 + usage.ru_utime.tv_usec + usage.ru_stime.tv_sec * 1e6
            + usage.ru_stime.tv_usec;
-}
-
-// Resident memory of the process, in bytes.
-double residentBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toDouble() * double(sysconf(_SC_PAGESIZE)) : 0;
 }
 
 double plainClientRate(int port, int ms)
@@ -234,8 +201,7 @@ WindowRun windowRate(ModbusTestServer &server, int ms, CountingDialogs &dialogs)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();

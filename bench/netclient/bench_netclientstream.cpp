@@ -28,7 +28,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QHostAddress>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,7 +35,6 @@
 #include <QTcpSocket>
 #include <QThread>
 
-#include <malloc.h>
 
 #include <atomic>
 #include <cstdio>
@@ -50,22 +48,15 @@ constexpr qint64 kChunk = 64 * 1024;
 constexpr qint64 kQueued = 256 * 1024;
 constexpr int kRunTimeoutMs = 120000;
 
-// Resident memory of the process, in MB.
+// Resident memory and heap in use, in MB.
 double residentMB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
+    return residentBytes() / kMB;
 }
 
 double heapMB()
 {
-    return static_cast<double>(mallinfo2().uordblks) / kMB;
+    return heapInUse() / kMB;
 }
 
 // Listens on one port and streams to whoever connects, from its own thread;
@@ -198,8 +189,7 @@ double plainRun(Sender &sender, qint64 bytes, int round)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -16,23 +16,21 @@
 // which also shows each block in the window, is reported without a target.
 // Exit code 0 when every target holds.
 
-#include "app/dialogs.h"
 #include "app/windows.h"
 #include "bench/support/benchtools.h"
 #include "netclient/frmserver.h"
 #include "netclient/netclient.h"
 #include "netclient/serverlogic.h"
+#include "tests/support/freeports.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
 
-#include <malloc.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -44,31 +42,6 @@ namespace {
 constexpr qint64 kInFlightBytes = 1024 * 1024;
 constexpr qint64 kChunkBytes = 64 * 1024;
 constexpr int kClientTimeoutMs = 20000;
-
-// Any box the window shows during a run is a failure of the run.
-class CountingDialogs : public Dialogs
-{
-public:
-    QStringList texts;
-    QMessageBox::StandardButton message(QWidget *, const QString &text,
-                                        QMessageBox::StandardButtons, QMessageBox::Icon,
-                                        const QString &) override
-    {
-        texts << text;
-        return QMessageBox::Ok;
-    }
-    QString input(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return QString();
-    }
-    QString openFile(QWidget *, const QString &, const QString &) override { return QString(); }
-    QString saveFile(QWidget *, const QString &, const QString &) override { return QString(); }
-};
-
-double heapInUse()
-{
-    return static_cast<double>(mallinfo2().uordblks);
-}
 
 double peakRssMiB()
 {
@@ -197,28 +170,11 @@ Stream stream(quint16 port, const QByteArray &greeting, const QByteArray &payloa
     return result;
 }
 
-// Nine consecutive ports that nothing listens on, from a random start.
-int freeBasePort()
-{
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const int base = 20000 + QRandomGenerator::global()->bounded(40000);
-        bool free = true;
-        for (int port = base; free && port <= base + ServerLogic::kDataPorts; ++port) {
-            QTcpServer probe;
-            free = probe.listen(QHostAddress::Any, static_cast<quint16>(port));
-        }
-        if (free)
-            return base;
-    }
-    return -1;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenUnlessSet();
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
@@ -250,7 +206,7 @@ int main(int argc, char *argv[])
         }
     });
 
-    const int base = freeBasePort();
+    const int base = freeBasePort(ServerLogic::kDataPorts);
     if (base < 0) {
         std::fprintf(stderr, "no free ports for the window\n");
         return 2;

@@ -1,19 +1,69 @@
 #pragma once
 
-// Small helpers shared by the benchmarks: medians, running the event loop
-// until something has happened, a probe of the event loop's longest stall,
-// and console-like text to feed the terminal.
+// Small helpers shared by the benchmarks: the headless start, a dialogs seam
+// that counts the boxes, medians, running the event loop until something has
+// happened, a probe of the event loop's longest stall, the memory in use, and
+// console-like text to feed the terminal.
 
 #include "app/codepage.h"
+#include "app/dialogs.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
+
+#include <malloc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
 #include <vector>
+
+// Benchmarks run headless unless the caller chose a platform; call before
+// the application object is made.
+inline void useOffscreenUnlessSet()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// Any box the window shows during a run is a failure of the run.
+class CountingDialogs : public Dialogs
+{
+public:
+    QStringList texts;
+    QMessageBox::StandardButton message(QWidget *, const QString &text,
+                                        QMessageBox::StandardButtons, QMessageBox::Icon,
+                                        const QString &) override
+    {
+        texts << text;
+        return QMessageBox::Ok;
+    }
+    QString input(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return QString();
+    }
+    QString openFile(QWidget *, const QString &, const QString &) override { return QString(); }
+    QString saveFile(QWidget *, const QString &, const QString &) override { return QString(); }
+};
+
+// Heap in use, in bytes.
+inline double heapInUse()
+{
+    return static_cast<double>(mallinfo2().uordblks);
+}
+
+// Resident memory of the process, in bytes.
+inline double residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toDouble() * double(sysconf(_SC_PAGESIZE)) : 0;
+}
 
 inline double median(std::vector<double> v)
 {

@@ -3,12 +3,17 @@
 #include "app/dialogs.h"
 #include "app/launcherstate.h"
 #include "app/module1.h"
+#include "console/mscomm.h"
 #include "console/terminallogic.h"
+#include "tests/support/scripteddialogs.h"
 #include "tests/support/simulateddevice.h"
 
-#include <QSettings>
+#include <QElapsedTimer>
 #include <QList>
+#include <QSettings>
 #include <QString>
+
+#include <memory>
 
 // Program-wide state that a window test must start from.
 inline void resetProgramState()
@@ -56,6 +61,31 @@ inline QString lineProblem(const SimulatedDevice &dev, const QList<SimulatedDevi
     return QString::fromLatin1("got " + dev.received().toPercentEncoding() + " wanted "
                                + expected.toPercentEncoding());
 }
+
+// What a console window's test holds: the device, the dialogs, and what the
+// window handed to its port with the time (for CHECK_LINE). The device, the
+// dialogs and the clock are the test's to start.
+class ConsoleWindowTest : public QObject
+{
+protected:
+    std::unique_ptr<SimulatedDevice> m_dev;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    QList<SimulatedDevice::Arrival> m_sent;
+    QElapsedTimer m_clock;
+
+    void follow(const MSComm *port)
+    {
+        connect(port, &MSComm::outputQueued, this,
+                [this](const QByteArray &b) { m_sent.append({m_clock.elapsed(), b}); });
+    }
+    // Forgets what the device received, what was sent, and the boxes shown.
+    void clearRecords()
+    {
+        m_dev->clearRecord();
+        m_sent.clear();
+        m_dialogs->clear();
+    }
+};
 
 // In a test class whose device is m_dev and that records in m_sent what the
 // window hands to its port.

@@ -19,7 +19,6 @@
 
 namespace {
 
-const QString kForm = QStringLiteral("Configurate");
 const QByteArray kMissingPort = "/dev/rm4630k-missing";
 
 // The six buttons whose state tells menu from prompt: the first letter of
@@ -65,28 +64,18 @@ const QString kReadAgain = QStringLiteral("192.  9. 40.100 / 255.255.255.  0 / 1
 // the PC's addresses from a fake host network and the report in a folder of
 // its own. The first cases share one loaded form (a load waits 4 s) and run
 // in order, each from the state it sets up; the later ones load their own.
-class TstConfigurate : public QObject
+class TstConfigurate : public ConsoleWindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SimulatedDevice> m_dev;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<FakeHostNet> m_net;
     QTemporaryDir m_folder;
     QString m_startFolder;
     QPointer<Configurate> m_f;
-    QList<SimulatedDevice::Arrival> m_sent; // what the form handed to its port, and when
-    QElapsedTimer m_clock;
     qint64 m_loadStart = 0;
     int m_marks = 0;
 
-    void clearRecords()
-    {
-        m_dev->clearRecord();
-        m_sent.clear();
-        m_dialogs->clear();
-    }
     // Loads the form as --show does, following what it sends from its first
     // wait on (the load sends nothing before it).
     Configurate *load(const std::function<void(Configurate *)> &duringLoad = {})
@@ -95,17 +84,16 @@ private:
         registerConsoleWindows();
         clearRecords();
         QTimer::singleShot(0, this, [this, duringLoad] {
-            auto *f = Windows::loaded<Configurate>(kForm);
+            auto *f = Windows::loaded<Configurate>(WindowName::Configurate);
             if (!f)
                 return;
-            connect(f->MSComm1, &MSComm::outputQueued, this,
-                    [this](const QByteArray &b) { m_sent.append({m_clock.elapsed(), b}); });
+            follow(f->MSComm1);
             if (duringLoad)
                 duringLoad(f);
         });
         m_loadStart = m_clock.elapsed();
-        Windows::show(kForm);
-        m_f = Windows::loaded<Configurate>(kForm);
+        Windows::show(WindowName::Configurate);
+        m_f = Windows::loaded<Configurate>(WindowName::Configurate);
         return m_f;
     }
     // Everything the device has said so far is in the receive text.
@@ -403,8 +391,6 @@ private slots:
         QTest::addColumn<bool>("again");
         QTest::newRow("IP label split") << QByteArray("I : Modify I") << false
                                         << "192.  9. 40.100" << true;
-        QTest::newRow("IP value cut to 6") << QByteArray("ADDR  192.  ") << false
-                                           << "192.  9. 40.100" << true;
         QTest::newRow("IP value cut to 7") << QByteArray("ADDR  192.  9") << false << "192.  9"
                                            << false;
         QTest::newRow("mask label split, IP whole")
@@ -415,7 +401,6 @@ private slots:
     {
         QFETCH(QByteArray, splitAfter);
         QFETCH(bool, silent);
-        QFETCH(QString, ip);
         QFETCH(bool, again);
         freshDevice();
         m_dev->setSilent(silent);
@@ -448,7 +433,7 @@ private slots:
             CHECK_LINE({{0, "NVCONF\r"}, {1000, "Q\r"}, {100, "NVCONF\r"}});
         else
             CHECK_LINE({{0, "NVCONF\r"}});
-        QCOMPARE(f->txtALLIP->text(), ip);
+        QTEST(f->txtALLIP->text(), "ip");
         QCOMPARE(buttonStates(f), kMenuState);
         if (!silent && again) {
             QCOMPARE(shown(f), kReadAgain);
@@ -477,7 +462,6 @@ private slots:
     void portClosed()
     {
         QFETCH(QString, how);
-        QFETCH(QString, pc);
         freshDevice();
         QFile::remove(IpconfigReport::kFileName);
         if (how == "no report")
@@ -488,7 +472,7 @@ private slots:
         m_dev->attachAs(1);
         QDir().rmdir(IpconfigReport::kFileName);
         QVERIFY(f && f->isVisible());
-        QCOMPARE(shown(f), pc);
+        QTEST(shown(f), "pc");
         const QByteArray sent = how == "vanishes" ? "NVCONF\r" : "";
         CHECK_LINE({{0, sent}});
         if (how == "vanishes")

@@ -106,8 +106,7 @@ private slots:
     void readReport()
     {
         QFETCH(QByteArray, report);
-        QFETCH(QString, read);
-        QCOMPARE(values(IpconfigReport::read(report)), read);
+        QTEST(values(IpconfigReport::read(report)), "read");
     }
 
     // What the writer writes reads back as it was given, and its lines are
@@ -132,9 +131,8 @@ private slots:
         QFETCH(QString, ip);
         QFETCH(QString, mask);
         QFETCH(QString, gateway);
-        QFETCH(QString, read);
         const QByteArray written = IpconfigReport::write({ip, mask, gateway});
-        QCOMPARE(values(IpconfigReport::read(written)), read);
+        QTEST(values(IpconfigReport::read(written)), "read");
 
         const QByteArray windows = windowsReport(gateway.toLatin1());
         for (const QByteArray &line : written.split('\n')) {
@@ -271,11 +269,10 @@ private slots:
     {
         QFETCH(QStringList, pc);
         QFETCH(QString, deviceGateway);
-        QFETCH(QStringList, atLoad);
         QFETCH(QStringList, atReading);
         const PcAddresses addresses{pc[0], pc[1], pc[2]};
         const auto load = ConfigurateLogic::proposeAtLoad(addresses);
-        QCOMPARE((QStringList{joined(load.ip), joined(load.mask), joined(load.gateway)}), atLoad);
+        QTEST((QStringList{joined(load.ip), joined(load.mask), joined(load.gateway)}), "atLoad");
         const auto reading = ConfigurateLogic::proposeAtReading(addresses, deviceGateway);
         QCOMPARE((QStringList{joined(reading.ip), joined(reading.mask), joined(reading.gateway)}),
                  atReading);

@@ -13,19 +13,12 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
-const QString kTerminal = QStringLiteral("frmTerminal");
-const QString kWarning = QStringLiteral("ConfigurationWarning");
-} // namespace
-
 // A load that finds no prompt: the warning, and its Exit.
-class TstConfigurationWarning : public QObject
+class TstConfigurationWarning : public ConsoleWindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SimulatedDevice> m_dev;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
     QPointer<frmTerminal> m_term;
     QPointer<ConfigurationWarning> m_warning;
 
@@ -44,9 +37,9 @@ private slots:
         saveTerminalSetting("CommPort", QStringLiteral("1"));
         saveTerminalSetting("Handshaking", QStringLiteral("2"));
         saveTerminalSetting("Echo", QStringLiteral("True"));
-        Windows::show(kTerminal);
-        m_term = Windows::loaded<frmTerminal>(kTerminal);
-        m_warning = Windows::loaded<ConfigurationWarning>(kWarning);
+        Windows::show(WindowName::frmTerminal);
+        m_term = Windows::loaded<frmTerminal>(WindowName::frmTerminal);
+        m_warning = Windows::loaded<ConfigurationWarning>(WindowName::ConfigurationWarning);
         QVERIFY(m_term && m_warning);
         QCOMPARE(m_dev->received(), QByteArray("\r"));
     }

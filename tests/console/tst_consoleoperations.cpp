@@ -16,8 +16,6 @@
 
 namespace {
 
-const QString kTerminal = QStringLiteral("frmTerminal");
-const QString kWarning = QStringLiteral("ConfigurationWarning");
 const QByteArray kRestart = "Q\rNVCONF.EXE\r";
 
 // The texts of labels and boxes and the choices of lists, joined with "|".
@@ -50,30 +48,19 @@ QString boxes(const ScriptedDialogs &dialogs)
 // (an eight-port Modbus model). The cases share one loaded window (a load
 // waits about 2 s) and run in order: the first loads it as a user would, the
 // reboot takes it away; the EXIT case loads its own.
-class TstConsoleOperations : public QObject
+class TstConsoleOperations : public ConsoleWindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SimulatedDevice> m_dev;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
     QPointer<frmTerminal> m_f;
-    QList<SimulatedDevice::Arrival> m_sent; // what the window handed to its port, and when
-    QElapsedTimer m_clock;
 
     // Takes the loaded window and follows what it sends.
     void takeWindow()
     {
-        m_f = Windows::loaded<frmTerminal>(kTerminal);
-        if (m_f) {
-            connect(m_f->MSComm1, &MSComm::outputQueued, this,
-                    [this](const QByteArray &b) { m_sent.append({m_clock.elapsed(), b}); });
-        }
-    }
-    void clearRecords()
-    {
-        m_dev->clearRecord();
-        m_sent.clear();
+        m_f = Windows::loaded<frmTerminal>(WindowName::frmTerminal);
+        if (m_f)
+            follow(m_f->MSComm1);
     }
 
     template<typename T>
@@ -108,10 +95,10 @@ private:
     void loadWithoutPrompt()
     {
         m_dev->setSilent(true);
-        Windows::show(kTerminal);
+        Windows::show(WindowName::frmTerminal);
         m_dev->setSilent(false);
         takeWindow();
-        QVERIFY(m_f && Windows::loaded(kWarning));
+        QVERIFY(m_f && Windows::loaded(WindowName::ConfigurationWarning));
         clearRecords();
     }
 
@@ -148,7 +135,6 @@ private slots:
                 "SYNC\r\nBad command or file name\r\n\r\nA:\\>"));
         }
         clearRecords();
-        m_dialogs->clear();
     }
     void cleanupTestCase()
     {
@@ -161,7 +147,7 @@ private slots:
     // network test is then offered.
     void typicalRequest()
     {
-        Windows::show(kTerminal);
+        Windows::show(WindowName::frmTerminal);
         takeWindow();
         QVERIFY(m_f);
         QTRY_COMPARE(m_dev->received(), QByteArray("\rNVCONF\rQ"));
@@ -252,13 +238,11 @@ private slots:
     void setPortValue()
     {
         QFETCH(int, port);
-        QFETCH(QString, shown);
         QFETCH(QString, setting);
         QFETCH(QString, choice);
         QFETCH(QByteArray, sent);
-        QFETCH(QString, allPorts);
         choosePort(port);
-        QCOMPARE(portShown(), shown);
+        QTEST(portShown(), "shown");
         // Every port offers the same rates, in this order.
         QStringList rates;
         for (int i = 0; i < m_f->cmbBaudrate->count(); ++i)
@@ -272,7 +256,7 @@ private slots:
         child<QPushButton>("cmd" + setting + "Set")->click();
         CHECK_LINE({{0, kRestart}, {100, sent.left(1)}, {100, QByteArray::number(port) + "\r"},
                     {100, sent.mid(1) + "\r"}, {100, "Q"}});
-        QCOMPARE(child<QLabel>("lblAll" + setting)->text(), allPorts);
+        QTEST(child<QLabel>("lblAll" + setting)->text(), "allPorts");
         QVERIFY(m_f->txtTerm->text().startsWith(QString::fromLatin1(sent.mid(1) + "\r\n")));
         QCOMPARE(own->text(), ownBefore);
         choosePort(port);
@@ -456,7 +440,7 @@ private slots:
         clock.start();
         m_f->cmdReboot4630K->click(); // OK
         QVERIFY(clock.elapsed() >= 600 - kToleranceMs); // the window goes 500 ms after RESET
-        QTRY_VERIFY(m_f.isNull() && !Windows::loaded(kTerminal));
+        QTRY_VERIFY(m_f.isNull() && !Windows::loaded(WindowName::frmTerminal));
         CHECK_LINE({{0, "Q\r"}, {100, "RESET\r"}});
     }
 
@@ -477,7 +461,7 @@ private slots:
         m_f->cmdDir4630K->click();
         disconnect(during);
         QVERIFY(m_f && status.contains(TerminalLogic::kBusyText));
-        QTRY_VERIFY(m_f.isNull() && !Windows::loaded(kWarning));
+        QTRY_VERIFY(m_f.isNull() && !Windows::loaded(WindowName::ConfigurationWarning));
         QVERIFY(clock.elapsed() >= 700 - kToleranceMs);
         CHECK_LINE({{0, "Q"}, {100, "\r"}, {100, "DIR\r"}, {0, "Q\r"}});
     }

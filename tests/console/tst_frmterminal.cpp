@@ -75,25 +75,6 @@ private slots:
         m_dialogs.reset();
     }
 
-    // Later handlers and tests find the toolbar buttons and panels by key;
-    // the pane shows whole at the wide width only.
-    void controlsAndLayout()
-    {
-        for (const char *key : {"OpenLogFile", "CloseLogFile", "DialPhoneNumber", "HangUpPhone",
-                                "Properties", "TransmitTextFile"}) {
-            auto *button = m_f->findChild<QAction *>(QString::fromLatin1(key));
-            QVERIFY2(button && !button->icon().isNull(), key);
-        }
-        for (const char *key : {"Status", "Settings", "ConnectTime"})
-            QVERIFY2(m_f->findChild<QLabel *>(QString::fromLatin1(key)), key);
-        QVERIFY(!m_f->imgRed->pixmap().isNull() && !m_f->imgGray->pixmap().isNull());
-        const int paneRight = m_f->txtTerm->mapTo(m_f, QPoint(m_f->txtTerm->width(), 0)).x();
-        m_f->setFormWidthTwips(frmTerminal::kWideWidth);
-        QVERIFY(paneRight <= m_f->width());
-        m_f->setFormWidthTwips(frmTerminal::kNarrowWidth);
-        QVERIFY(paneRight > m_f->width());
-    }
-
     // The pictures open and close the port; a device that vanishes and a
     // port that cannot be opened are said once, and the pane shows the port
     // closed until the picture opens it again.

@@ -184,7 +184,6 @@ private slots:
         QFETCH(QString, settings);
         QFETCH(int, handshaking);
         QFETCH(bool, accepted);
-        QFETCH(QString, line);
         QVERIFY(openPort());
         const bool ok = (settings.isEmpty() || m_port->setSettings(settings))
                         && m_port->setHandshaking(handshaking);
@@ -203,7 +202,7 @@ private slots:
             seen << "rtscts";
         if ((tio.c_iflag & IXON) && (tio.c_iflag & IXOFF))
             seen << "xon";
-        QCOMPARE(seen.join(u' '), line);
+        QTEST(seen.join(u' '), "line");
     }
 };
 

@@ -20,8 +20,6 @@
 
 namespace {
 
-const QString kTerminal = QStringLiteral("frmTerminal");
-const QString kWarning = QStringLiteral("ConfigurationWarning");
 
 // When the device first received a group of bytes that starts with c.
 qint64 arrival(const SimulatedDevice &dev, char c)
@@ -67,18 +65,16 @@ QString readBack(const frmTerminal *f)
 } // namespace
 
 // The configuration window's load against the simulated device.
-class TstTerminalLoad : public QObject
+class TstTerminalLoad : public ConsoleWindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SimulatedDevice> m_dev;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
 
     frmTerminal *load()
     {
-        Windows::show(kTerminal);
-        return Windows::loaded<frmTerminal>(kTerminal);
+        Windows::show(WindowName::frmTerminal);
+        return Windows::loaded<frmTerminal>(WindowName::frmTerminal);
     }
     // The load showed exactly one box: a failure with the exclamation icon.
     bool oneFailureBox(const QString &title, const QString &part)
@@ -155,7 +151,7 @@ private slots:
         frmTerminal *f = load();
         QVERIFY(f && f->isVisible());
         QVERIFY2(m_dialogs->shown().isEmpty(), qPrintable(m_dialogs->messages().join('\n')));
-        QVERIFY(!Windows::loaded(kWarning));
+        QVERIFY(!Windows::loaded(WindowName::ConfigurationWarning));
 
         // What went to the device, in order, with the waits between.
         QTRY_COMPARE(m_dev->received(), QByteArray("\rNVCONF\rQ"));
@@ -223,16 +219,16 @@ private slots:
     {
         bool refused = false;
         QTimer::singleShot(300, this, [&refused] {
-            frmTerminal *f = Windows::loaded<frmTerminal>(kTerminal);
+            frmTerminal *f = Windows::loaded<frmTerminal>(WindowName::frmTerminal);
             QVERIFY(f);
             refused = !f->beginOperation()
                       && f->StatusPanel->text().contains(TerminalLogic::kBusyText);
-            Windows::unload(kTerminal);
+            Windows::unload(WindowName::frmTerminal);
         });
         QPointer<frmTerminal> f = load();
         QVERIFY(refused);
         QTRY_COMPARE(m_dev->received(), QByteArray("\rNVCONF\rQ"));
-        QTRY_VERIFY(f.isNull() && !Windows::loaded(kTerminal));
+        QTRY_VERIFY(f.isNull() && !Windows::loaded(WindowName::frmTerminal));
     }
 
     void deviceVanishesDuringTheLoad()
@@ -243,7 +239,7 @@ private slots:
         QVERIFY(oneFailureBox(TerminalLogic::kTitle, QStringLiteral("no longer available")));
         QVERIFY(!f->MSComm1->PortOpen() && f->frontPicture() == f->imgNotConnected);
         QCOMPARE(f->cmbComSet->count(), 0);
-        QVERIFY(!Windows::loaded(kWarning));
+        QVERIFY(!Windows::loaded(WindowName::ConfigurationWarning));
     }
 };
 

@@ -35,15 +35,13 @@ private slots:
     {
         QFETCH(QString, before);
         QFETCH(QStringList, arrivals);
-        QFETCH(QString, after);
-        QFETCH(QString, logged);
         TerminalText t;
         t.setText(before);
         QString last;
         for (const QString &a : arrivals)
             last = t.showData(a);
-        QCOMPARE(t.text(), after);
-        QCOMPARE(last, logged);
+        QTEST(t.text(), "after");
+        QTEST(last, "logged");
     }
 
     // Beyond the cap the oldest 4096 characters go, here cutting a CR LF in

@@ -38,13 +38,11 @@ QByteArray sample(int size)
 } // namespace
 
 // The terminal's log, file transmission, dialling and hang-up.
-class TstTerminalTools : public QObject
+class TstTerminalTools : public ConsoleWindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SimulatedDevice> m_dev;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
     QTemporaryDir m_dir;
     QPointer<frmTerminal> m_f;
     bool m_gaveUp = false;

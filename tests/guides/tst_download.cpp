@@ -95,15 +95,10 @@ private slots:
         const QString way1 =
             QStringLiteral("Step1 Make sure the 4630K already in Rom Dos prompt A:\\>");
         const QString way2 = QStringLiteral("Step1 Connect Init* to GND before poweron 4630K");
-        for (int k = 1; k <= 4; ++k) {
-            const QString port = QStringLiteral("COM%1").arg(k);
-            const QString file = QStringLiteral("term%1.ht").arg(k);
-            QTest::addRow("%s, first way", qPrintable(port)) << port << "Command6" << file << way1;
-            QTest::addRow("%s, second way", qPrintable(port)) << port << "Command1" << file << way2;
-        }
+        // The names the menu takes: see its logic's test.
+        QTest::newRow("COM1, first way") << "COM1" << "Command6" << "term1.ht" << way1;
+        QTest::newRow("COM4, second way") << "COM4" << "Command1" << "term4.ht" << way2;
         QTest::newRow("lower case") << "com3" << "Command6" << "" << "";
-        QTest::newRow("trailing blank") << "COM3 " << "Command1" << "" << "";
-        QTest::newRow("typed COM7") << "COM7" << "Command6" << "" << "";
         QTest::newRow("design caption") << "Label5" << "Command1" << "" << "";
     }
 
@@ -115,7 +110,6 @@ private slots:
         QFETCH(QString, port);
         QFETCH(QString, button);
         QFETCH(QString, file);
-        QFETCH(QString, guide);
         Download *d = Windows::get<Download>(WindowName::Download);
         QVERIFY(d);
         d->Label5->setText(port);
@@ -127,7 +121,7 @@ private slots:
             d->findChild<QPushButton *>(button)->click();
         }
         QVERIFY(m_dialogs->shown().isEmpty());
-        QCOMPARE(seen.stepAndText, guide);
+        QTEST(seen.stepAndText, "guide");
         if (file.isEmpty()) {
             QVERIFY(m_shell->opened.isEmpty());
             QVERIFY(seen.window.isEmpty());

@@ -71,8 +71,6 @@ bool drawn(const QImage &window, const GuideLine *line)
     return false;
 }
 
-const QString kFrmTerminal = QStringLiteral("frmTerminal");
-
 } // namespace
 
 // The three picture guides as windows: their steps through the buttons, the
@@ -248,8 +246,8 @@ private slots:
 
         QPointer<frmTerminal> before;
         if (alreadyOpen) {
-            Windows::show(kFrmTerminal);
-            before = Windows::loaded<frmTerminal>(kFrmTerminal);
+            Windows::show(WindowName::frmTerminal);
+            before = Windows::loaded<frmTerminal>(WindowName::frmTerminal);
             QVERIFY(before);
             QTRY_COMPARE(dev.received(), QByteArray("\rNVCONF\rQ"));
             dev.clearRecord();
@@ -274,7 +272,7 @@ private slots:
 
         QVERIFY(configurationShown);
         QVERIFY(!Windows::loaded(WindowName::Wizard));
-        frmTerminal *term = Windows::loaded<frmTerminal>(kFrmTerminal);
+        frmTerminal *term = Windows::loaded<frmTerminal>(WindowName::frmTerminal);
         QVERIFY(term && term->isVisible() && !term->isModal());
         QVERIFY2(m_dialogs->shown().isEmpty(), qPrintable(m_dialogs->messages().join('\n')));
         if (alreadyOpen) {

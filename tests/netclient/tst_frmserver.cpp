@@ -6,6 +6,7 @@
 #include "netclient/receiveview.h"
 #include "netclient/netclient.h"
 #include "netclient/serverlogic.h"
+#include "tests/support/freeports.h"
 #include "tests/support/scripteddialogs.h"
 
 #include <QComboBox>
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -56,22 +56,6 @@ public:
     bool reading = true;
 };
 
-// Nine consecutive ports that nothing listens on, from a random start.
-int freeBasePort()
-{
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const int base = 20000 + QRandomGenerator::global()->bounded(40000);
-        bool free = true;
-        for (int port = base; free && port <= base + kDataPorts; ++port) {
-            QTcpServer probe;
-            free = probe.listen(QHostAddress::Any, static_cast<quint16>(port));
-        }
-        if (free)
-            return base;
-    }
-    return -1;
-}
-
 // Bytes of every kind but letters and digits, so that the texts and port
 // numbers that the server adds can be told apart: NUL, controls, bytes above 127.
 QByteArray binaryPayload(qsizetype size)
@@ -112,7 +96,7 @@ class TstFrmServer : public QObject
     void loadOnFreePorts()
     {
         for (int attempt = 0; attempt < 5; ++attempt) {
-            m_base = freeBasePort();
+            m_base = freeBasePort(kDataPorts);
             QVERIFY(m_base > 0);
             qputenv(kBasePortVariable, QByteArray::number(m_base));
             registerNetclientWindows();

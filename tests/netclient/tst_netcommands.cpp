@@ -223,18 +223,12 @@ private slots:
         QTest::newRow("Comm3, 115200,8,0,2") << "4630E4" << 2 << "115200,8,0,2" << "AllModbusSet"
                                              << "COMM3 Setting" << "115200|8|none|2|Modbus"
                                              << "7|3|0|1|-1" << "4|2" << false;
-        QTest::newRow("Comm1, 9600,7,2,1") << "4630E4" << 0 << "9600,7,2,1" << "AllModbusSet"
-                                           << "COMM1 Setting" << "9600|7|odd|1|Modbus"
-                                           << "3|0|2|0|-1" << "2|1" << false;
         QTest::newRow("shorter than six") << "4630E4" << 1 << "OK" << "AllModbusSet"
                                           << "COMM2 Setting" << "Baudrate|Dtatbit|Parity|Stopbit|Modbus"
                                           << "-1|-1|-1|-1|-1" << "2|1" << false;
         QTest::newRow("Modbus enabled") << "4630M4" << 0 << "19200,8,0,1" << "1"
                                         << "COMM1 Setting" << "19200|8|none|1|Enable"
                                         << "4|1|0|0|1" << "2|1" << true;
-        QTest::newRow("Modbus status unknown") << "4630M4" << 1 << "38400,8,1,1" << "Input Command"
-                                               << "COMM2 Setting" << "38400|8|even|1|Modbus"
-                                               << "5|1|1|0|-1" << "2|1" << true;
     }
     void comsetPreselection()
     {
@@ -242,11 +236,6 @@ private slots:
         QFETCH(int, port);
         QFETCH(QString, commStatus);
         QFETCH(QString, modbusStatus);
-        QFETCH(QString, caption);
-        QFETCH(QString, shown);
-        QFETCH(QString, indexes);
-        QFETCH(QString, counts);
-        QFETCH(bool, modbusEnabled);
         QVERIFY(f.connectTo(moduleName));
         frmMain *w = f.w;
         f.choosePort(port);
@@ -273,11 +262,11 @@ private slots:
         });
         w->cmdCommSet->click();
         QVERIFY(!Windows::loaded(WindowName::comset));
-        QCOMPARE(gotCaption, caption);
-        QCOMPARE(gotShown, shown);
-        QCOMPARE(gotIndexes, indexes);
-        QCOMPARE(gotCounts, counts);
-        QCOMPARE(gotEnabled, modbusEnabled);
+        QTEST(gotCaption, "caption");
+        QTEST(gotShown, "shown");
+        QTEST(gotIndexes, "indexes");
+        QTEST(gotCounts, "counts");
+        QTEST(gotEnabled, "modbusEnabled");
         // Cancel sends nothing and changes nothing.
         QVERIFY(f.portd->requestTexts().isEmpty());
         QCOMPARE(w->lblCommStatus->text(), commStatus);
@@ -302,9 +291,6 @@ private slots:
         QTest::newRow("Modbus enabled") << "4630M4" << 0 << "38400|7|odd|1|Enable"
                                         << QByteArrayList{"06138400", "071721", "3211"}
                                         << "38400,7,2,1|Modbus Enable|1";
-        QTest::newRow("typed parity") << "4630E4" << 2 << "9600|8|~mark|1|"
-                                      << QByteArrayList{"0639600", "0738-11"}
-                                      << "9600,8,-1,1|No Modbus function|AllModbusSet";
         QTest::newRow("typed texts") << "4630M2" << 1 << "~14400|~9|none|~3|~maybe"
                                      << QByteArrayList{"06214400", "072903", "322-1"}
                                      << "14400,9,0,3|Modbus maybe|1";
@@ -446,11 +432,9 @@ private slots:
     void addressDialogs()
     {
         QFETCH(QString, dialog);
-        QFETCH(QString, prefill);
         QFETCH(QString, typed);
         QFETCH(QByteArray, request);
         QFETCH(QString, note);
-        QFETCH(QString, address);
         QVERIFY(f.connectTo(QStringLiteral("4630E1")));
         frmMain *w = f.w;
         QTRY_VERIFY(w->gotdata); // the switch's late reply
@@ -482,7 +466,7 @@ private slots:
         (dialog == WindowName::IPset     ? w->cmdIPset
          : dialog == WindowName::Maskset ? w->cmdMaskset
                                          : w->cmdGatewayset)->click();
-        QCOMPARE(gotPrefill, prefill);
+        QTEST(gotPrefill, "prefill");
         QCOMPARE(f.portd->requestTexts(), QByteArrayList{request});
         QVERIFY2(noteAt - f.portd->requests().first().ms >= frmMain::kDialogPauseMs - NetTest::kToleranceMs,
                  "the note follows the dialog's pause");
@@ -494,7 +478,7 @@ private slots:
         QCOMPARE(m_dialogs->shown().first().text, note);
         QCOMPARE(m_dialogs->shown().first().title, kNote);
         QCOMPARE(m_dialogs->shown().first().icon, QMessageBox::Information);
-        QCOMPARE(w->txtIP->text(), address);
+        QTEST(w->txtIP->text(), "address");
         // The device took it; the client disconnects when active again.
         QTRY_VERIFY(!w->flgConnect);
         QCOMPARE(NetTest::pane(w), QStringLiteral("Unconnected"));
@@ -503,60 +487,40 @@ private slots:
         QCOMPARE(f.portd->settings().mask, dialog == WindowName::Maskset ? "255.255.0.0" : "255.255.255.0");
     }
 
-    // The octet check: any octet of 256 or more refuses with the range
-    // message and sends nothing; other texts go out zero-filled or as typed.
-    void addressCheck_data()
+    // An octet of 256 or more refuses with the range message and sends
+    // nothing; the dialog stays open. (The octet check itself: see the
+    // dialogs' logic test; an accepted address: addressDialogs.)
+    void addressRefused()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QByteArray>("request"); // empty: refused
-        QTest::addColumn<QString>("status");
-        QTest::newRow("256 last") << "1|2|3|256" << QByteArray() << "Error!";
-        QTest::newRow("empty box counts 0") << "10||0|1" << QByteArray("08010000001") << "Ok!";
-        QTest::newRow("0255 and -1") << "0255|-1|0|1" << QByteArray("0802550-1000001") << "Ok!";
-    }
-    void addressCheck()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QByteArray, request);
-        QFETCH(QString, status);
         QVERIFY(f.connectTo(QStringLiteral("4630E1")));
         frmMain *w = f.w;
         f.portd->clearLog();
         bool stayedOpen = false;
-        QString gotStatus;
+        QString status;
         m_dialogs->whileShown([&] {
-            gotStatus = Windows::loaded<IPset>(WindowName::IPset)->lblIPstatus->text();
+            status = Windows::loaded<IPset>(WindowName::IPset)->lblIPstatus->text();
         });
         whenOpen(WindowName::IPset, [&](Form *form) {
             auto *d = qobject_cast<IPset *>(form);
-            const QStringList t = split(typed);
+            const QStringList t = split("1|2|3|256");
             for (int i = 0; i < 4; ++i)
                 d->txtIP[i]->setText(t[i]);
             d->Command2->click();
-            // Refused, it is still open: leave it.
-            if (IPset *open = Windows::loaded<IPset>(WindowName::IPset)) {
-                stayedOpen = true;
-                open->Command3->click();
-            }
+            stayedOpen = Windows::loaded<IPset>(WindowName::IPset) == d;
+            d->Command3->click();
         });
         w->cmdIPset->click();
-        QCOMPARE(gotStatus, status);
-        QCOMPARE(stayedOpen, request.isEmpty());
+        QCOMPARE(status, QStringLiteral("Error!"));
+        QVERIFY(stayedOpen);
         QCOMPARE(m_dialogs->shown().size(), 1);
         const ScriptedDialogs::Shown box = m_dialogs->shown().first();
-        if (request.isEmpty()) {
-            QCOMPARE(box.text, QStringLiteral("IP value is out of range. Please check it ! "));
-            QCOMPARE(box.title, kRangeTitle);
-            QCOMPARE(box.icon, QMessageBox::Critical);
-            QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-            QVERIFY(f.portd->requestTexts().isEmpty());
-            QVERIFY(w->flgConnect);
-            QCOMPARE(w->txtIP->text(), QStringLiteral("127.0.0.1"));
-        } else {
-            QCOMPARE(box.title, kNote);
-            QCOMPARE(f.portd->requestTexts(), QByteArrayList{request});
-            QCOMPARE(w->txtIP->text(), QString(typed).replace(u'|', u'.'));
-        }
+        QCOMPARE(box.text, QStringLiteral("IP value is out of range. Please check it ! "));
+        QCOMPARE(box.title, kRangeTitle);
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(f.portd->requestTexts().isEmpty());
+        QVERIFY(w->flgConnect);
+        QCOMPARE(w->txtIP->text(), QStringLiteral("127.0.0.1"));
     }
 
     // The boxes start from the client's label split at its first three dots;
@@ -566,14 +530,11 @@ private slots:
         QTest::addColumn<QString>("gatewayReply");
         QTest::addColumn<QString>("boxes");
         QTest::newRow("address") << "10.0.0.1" << "10|0|0|1";
-        QTest::newRow("more than three dots") << "10.0.0.1.5" << "10|0|0|1.5";
-        QTest::newRow("two dots") << "192.9.40" << "|||";
         QTest::newRow("error reply") << "ERROR: Fail" << "|||";
     }
     void addressPrefill()
     {
         QFETCH(QString, gatewayReply);
-        QFETCH(QString, boxes);
         f.portd->settings().gateway = gatewayReply;
         QVERIFY(f.connectTo(QStringLiteral("4630E1")));
         QString got, copy;
@@ -587,23 +548,20 @@ private slots:
             d->Command3->click();
         });
         f.w->cmdGatewayset->click();
-        QCOMPARE(got, boxes);
+        QTEST(got, "boxes");
         QCOMPARE(copy, gatewayReply);
     }
 
-    // The help text as built, line by line, in a read-only fixed-pitch view.
+    // The help text as built, in a read-only fixed-pitch view.
     void commandList()
     {
-        frmMain *w = f.w;
-        QVERIFY(w->cmdCommandlist->isEnabled());
-        QStringList lines;
+        QString title, shown;
         bool readOnly = false;
         bool fixedPitch = false;
-        QString title;
         whenOpen(WindowName::commandlist, [&](Form *form) {
             auto *d = qobject_cast<commandlist *>(form);
             title = d->windowTitle();
-            lines = d->text->toPlainText().split(QLatin1Char('\n'));
+            shown = d->text->toPlainText();
             readOnly = d->text->isReadOnly();
             // Every character as wide as the next: the columns line up.
             const QFontMetrics m(d->text->font());
@@ -611,17 +569,11 @@ private slots:
                          && m.horizontalAdvance(u'=') == m.horizontalAdvance(u' ');
             d->Command1->click();
         });
-        w->cmdCommandlist->click();
+        f.w->cmdCommandlist->click();
         QVERIFY(!Windows::loaded(WindowName::commandlist));
         QCOMPARE(title, QStringLiteral("4630K command list"));
         QVERIFY(readOnly && fixedPitch);
-        QStringList expected = CommandListText::text().split(QStringLiteral("\r\n"));
-        QCOMPARE(expected.takeLast(), QString()); // every line ends with CR LF
-        QCOMPARE(expected.size(), 146);
-        QCOMPARE(lines.size(), expected.size() + 1);
-        for (int i = 0; i < expected.size(); ++i)
-            QCOMPARE(lines.at(i), expected.at(i));
-        QCOMPARE(lines.last(), QString());
+        QCOMPARE(shown, CommandListText::text().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
 };
 
