@@ -171,6 +171,14 @@ Form *Form::owner() const
 
 // --- Controls ---------------------------------------------------------------
 
+QTimer *Form::newTimer(const QString &name, int intervalMs)
+{
+    auto *t = new QTimer(this);
+    t->setObjectName(name);
+    t->setInterval(intervalMs);
+    return t;
+}
+
 void Form::place(QWidget *w, const Twips &at)
 {
     w->setGeometry(twipsRect(at.left, at.top, at.width, at.height));

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPixmap>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -155,6 +156,14 @@ public:
     QFrame *shape(const QString &name, const Twips &at, QWidget *parent = nullptr);
     QLabel *picture(const QString &name, const QPixmap &pixmap, const Twips &at,
                     QWidget *parent = nullptr);
+    // A named timer of the window (not started) that calls onTick each interval.
+    template <class W>
+    QTimer *timer(const QString &name, int intervalMs, void (W::*onTick)())
+    {
+        QTimer *t = newTimer(name, intervalMs);
+        connect(t, &QTimer::timeout, static_cast<W *>(this), onTick);
+        return t;
+    }
     static void place(QWidget *w, const Twips &at);
     static void place(QWidget *w, int left, int top, int width, int height)
     {
@@ -180,6 +189,8 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    QTimer *newTimer(const QString &name, int intervalMs);
+
     struct QueuedAction
     {
         QPointer<QObject> context;

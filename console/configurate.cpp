@@ -54,10 +54,7 @@ Configurate::Configurate(QWidget *parent) : Form(parent)
     buildControls();
 
     // The poll runs from the start, also through every wait of the load.
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(kTimer1Ms);
-    connect(Timer1, &QTimer::timeout, this, &Configurate::Timer1_Timer);
+    Timer1 = timer(QStringLiteral("Timer1"), kTimer1Ms, &Configurate::Timer1_Timer);
     Timer1->start();
 }
 

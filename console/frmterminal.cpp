@@ -55,14 +55,8 @@ frmTerminal::frmTerminal(QWidget *parent) : Form(parent)
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
     connect(MSComm1, &MSComm::OnComm, this, [this] { MSComm1_OnComm(); });
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(kTimer1Ms);
-    connect(Timer1, &QTimer::timeout, this, &frmTerminal::Timer1_Timer);
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(kTimer2Ms);
-    connect(Timer2, &QTimer::timeout, this, &frmTerminal::Timer2_Timer);
+    Timer1 = timer(QStringLiteral("Timer1"), kTimer1Ms, &frmTerminal::Timer1_Timer);
+    Timer2 = timer(QStringLiteral("Timer2"), kTimer2Ms, &frmTerminal::Timer2_Timer);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -320,32 +314,37 @@ void frmTerminal::buildConfigurationPart()
     // State holders: below the visible area, never seen.
     int hiddenTop = kHiddenTop;
     auto holder = [&](QLabel *&l, const char *name, const QString &text) {
-        l = label(QString::fromLatin1(name), text, {120, hiddenTop, 1935, kLabelHeight}, area);
+        l = label(QString::fromUtf8(name), text, {120, hiddenTop, 1935, kLabelHeight}, area);
         hiddenTop += kLabelHeight;
     };
-    holder(Label2, "Label2", QStringLiteral("Send IP setting"));
-    holder(Label3, "Label3", QStringLiteral("Send Mask setting"));
-    holder(Label4, "Label4", QStringLiteral("Send Gateway setting"));
-    holder(lblAllBaudrate, "lblAllBaudrate", QStringLiteral("AllBaudrate"));
-    holder(lblAllDatabit, "lblAllDatabit", QStringLiteral("AllDatabit"));
-    holder(lblAllParity, "lblAllParity", QStringLiteral("AllParity"));
-    holder(lblAllStopbit, "lblAllStopbit", QStringLiteral("AllStopbit"));
-    holder(lblBaudrate, "lblBaudrate", QStringLiteral("baudrate"));
-    holder(lblDatabit, "lblDatabit", QStringLiteral("databit"));
-    holder(lblParity, "lblParity", QStringLiteral("parity"));
-    holder(lblStopbit, "lblStopbit", QStringLiteral("stopbit"));
+    // Per address row: what Set sends, the joined text and the check's result.
+    const std::tuple<QLabel *&, QLabel *&, QLabel *&, const char *, const char *> stateRows[] = {
+        {Label2, lblSendIP, lblIPstatus, "Label2", "IP"},
+        {Label3, lblSendMask, lblMaskstatus, "Label3", "Mask"},
+        {Label4, lblSendGateway, lblGatewaystatus, "Label4", "Gateway"}};
+    for (const auto &[send, joined, status, name, row] : stateRows) {
+        const QString r = QString::fromLatin1(row);
+        holder(send, name, QStringLiteral("Send %1 setting").arg(r));
+        holder(joined, qPrintable(QStringLiteral("lblSend") + r), QStringLiteral("IP total"));
+        holder(status, qPrintable(QStringLiteral("lbl%1status").arg(r)), QStringLiteral("status"));
+    }
+    // Per setting: the all-ports list and the chosen port's value.
+    const std::tuple<QLabel *&, QLabel *&, const char *> settings[] = {
+        {lblAllBaudrate, lblBaudrate, "Baudrate"},
+        {lblAllDatabit, lblDatabit, "Databit"},
+        {lblAllParity, lblParity, "Parity"},
+        {lblAllStopbit, lblStopbit, "Stopbit"}};
+    for (const auto &[all, one, setting] : settings) {
+        const QString name = QString::fromLatin1(setting);
+        holder(all, qPrintable(QStringLiteral("lblAll") + name), QStringLiteral("All") + name);
+        holder(one, qPrintable(QStringLiteral("lbl") + name), name.toLower());
+    }
     holder(lblAllModbusSet, "lblAllModbusSet", QStringLiteral("AllModbusSet"));
     controlArray(lblDataformat, QStringLiteral("lblDataformat"), area);
     for (QLabel *l : lblDataformat) {
         place(l, {120, hiddenTop, 255, kLabelHeight});
         hiddenTop += kLabelHeight;
     }
-    holder(lblSendIP, "lblSendIP", QStringLiteral("IP total"));
-    holder(lblIPstatus, "lblIPstatus", QStringLiteral("status"));
-    holder(lblSendMask, "lblSendMask", QStringLiteral("IP total"));
-    holder(lblMaskstatus, "lblMaskstatus", QStringLiteral("status"));
-    holder(lblSendGateway, "lblSendGateway", QStringLiteral("IP total"));
-    holder(lblGatewaystatus, "lblGatewaystatus", QStringLiteral("status"));
 
     // 22 x 22 pixels each.
     imgRed = picture(QStringLiteral("imgRed"), consolePicture(QStringLiteral("red")),

@@ -66,10 +66,7 @@ ModbusTCP::ModbusTCP(QWidget *parent) : Form(parent)
     m_countsTimer->setSingleShot(true);
     connect(m_countsTimer, &QTimer::timeout, this, &ModbusTCP::writeCountBoxes);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(m_timer1IntervalMs);
-    connect(Timer1, &QTimer::timeout, this, &ModbusTCP::Timer1_Timer);
+    Timer1 = timer(QStringLiteral("Timer1"), m_timer1IntervalMs, &ModbusTCP::Timer1_Timer);
 
     connect(cmdConnect, &QPushButton::clicked, this, &ModbusTCP::cmdConnect_Click);
     connect(cmdClose, &QPushButton::clicked, this, &ModbusTCP::cmdClose_Click);

@@ -69,9 +69,8 @@ frmMain::frmMain(QWidget *parent) : Form(parent)
                 [this, i](qint64 bytesTotal) { tcpComm_DataArrival(i, bytesTotal); });
     }
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    // Idle until the first reply wait starts it.
+    Timer1 = timer(QStringLiteral("Timer1"), 0, &frmMain::Timer1_Timer);
 
     connect(cmdConnect, &QPushButton::clicked, this, &frmMain::cmdConnect_Click);
     connect(cmdState, &QPushButton::clicked, this, &frmMain::cmdState_Click);
