@@ -200,9 +200,7 @@ bool MSComm::applyHandshaking(int mode)
 #endif
     if (!ok) {
         m_error = QStringLiteral("%1 does not take handshaking %2: %3.")
-                      .arg(portLabel())
-                      .arg(mode)
-                      .arg(m_port->errorString());
+                      .arg(portLabel(), QString::number(mode), m_port->errorString());
         m_port->clearError();
     }
     return ok;

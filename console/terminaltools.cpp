@@ -41,10 +41,9 @@ QString dialCommand(const QString &number)
 
 QString interruptedText(const QString &path, const QString &why, qint64 delivered, qint64 total)
 {
+    // One arg() for all: a "%" in the path must stay as it is.
     return QStringLiteral("%1 傳送中斷: %2 (已送出 %3 / %4 位元組)")
-        .arg(fullPath(path), why)
-        .arg(delivered)
-        .arg(total);
+        .arg(fullPath(path), why, QString::number(delivered), QString::number(total));
 }
 
 } // namespace TerminalTools

@@ -61,6 +61,16 @@ private slots:
         QVERIFY(!file.atEnd() && file.next(512).isEmpty());
         QVERIFY(file.atEnd() && !file.errorText().isEmpty());
     }
+
+    // A "%" in a file name stays as typed in the messages that name it.
+    void fileNamesWithPercentSigns()
+    {
+        const QString path = QStringLiteral("/tmp/100%1 %3.txt");
+        QCOMPARE(TerminalTools::interruptedText(path, QStringLiteral("x"), 7, 9),
+                 QStringLiteral("/tmp/100%1 %3.txt 傳送中斷: x (已送出 7 / 9 位元組)"));
+        QCOMPARE(TerminalTools::logOpenFailedText(path, QStringLiteral("y")),
+                 QStringLiteral("無法開啟記錄檔 /tmp/100%1 %3.txt: y"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TstTerminalToolsLogic)
