@@ -9,6 +9,7 @@
 #include "fuzz/fuzzcheck.h"
 
 #include "app/codepage.h"
+#include "app/dottedaddress.h"
 #include "console/configuratelogic.h"
 #include "console/ipconfigreport.h"
 #include "console/menuscreen.h"
@@ -106,7 +107,7 @@ void checkDevice(const QString &text)
 // text again.
 void checkParts(const QString &dotted)
 {
-    const auto parts = ConfigurateLogic::splitParts(dotted);
+    const auto parts = DottedAddress::split(dotted);
     FUZZ_CHECK(parts.has_value() == (dotted.count(u'.') >= 3));
     if (!parts)
         return;
@@ -134,7 +135,7 @@ bool isPlainNumber(const QString &part)
 
 void checkNumbers(const ConfigurateLogic::Octets &proposed, const QString &from, bool addOne)
 {
-    const auto parts = ConfigurateLogic::splitParts(from);
+    const auto parts = DottedAddress::split(from);
     if (!parts) {
         for (const QString &o : proposed)
             FUZZ_CHECK(o.isEmpty());
@@ -159,19 +160,19 @@ void checkProposals(const PcAddresses &pc, const QString &deviceGateway)
 
     // At load: the PC's parts as they stand, the IP's last as its number + 1.
     const ConfigurateLogic::Proposal load = ConfigurateLogic::proposeAtLoad(pc);
-    const auto ip = ConfigurateLogic::splitParts(pc.ip);
+    const auto ip = DottedAddress::split(pc.ip);
     for (size_t i = 0; i < 3; ++i)
         FUZZ_CHECK(load.ip[i] == (ip ? (*ip)[i] : QString()));
     FUZZ_CHECK(ip ? isDecimal(load.ip[3]) && load.ip[3].toLongLong() >= 1 : load.ip[3].isEmpty());
-    FUZZ_CHECK(load.mask == ConfigurateLogic::splitParts(pc.mask).value_or(ConfigurateLogic::Octets{}));
-    FUZZ_CHECK(load.gateway == ConfigurateLogic::splitParts(pc.gateway).value_or(ConfigurateLogic::Octets{}));
+    FUZZ_CHECK(load.mask == DottedAddress::split(pc.mask).value_or(ConfigurateLogic::Octets{}));
+    FUZZ_CHECK(load.gateway == DottedAddress::split(pc.gateway).value_or(ConfigurateLogic::Octets{}));
 
     // At a reading: numbers, and the device's gateway with its last two
     // parts as they stand.
     const ConfigurateLogic::Proposal reading = ConfigurateLogic::proposeAtReading(pc, deviceGateway);
     checkNumbers(reading.ip, pc.ip, true);
     checkNumbers(reading.mask, pc.mask, false);
-    const auto gateway = ConfigurateLogic::splitParts(deviceGateway);
+    const auto gateway = DottedAddress::split(deviceGateway);
     if (gateway) {
         const ConfigurateLogic::Octets numbers{reading.gateway[0], reading.gateway[1], QStringLiteral("0"),
                                                QStringLiteral("0")};
