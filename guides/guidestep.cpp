@@ -35,12 +35,34 @@ const QString kChooseProtocol =
 const QString kWaitTransfer = QStringLiteral("Wait for transfer finish....");
 const QString kRebootAfter = QStringLiteral("The 4630K will be reboot after transfer finish.");
 
-GuideTable makeWizard()
+// What every guide window shares: its caption, size and picture rectangle.
+GuideTable guideWindow(GuideId id, const QString &windowName)
 {
     GuideTable t;
-    t.id = GuideId::Wizard;
-    t.windowName = QStringLiteral("Wizard");
+    t.id = id;
+    t.windowName = windowName;
     t.caption = QStringLiteral("Wizard");
+    t.clientTwips = kClientTwips;
+    t.pictureTwips = kPictureTwips;
+    t.pictureSize = kPictureSize;
+    return t;
+}
+
+// The two download guides also share their control names and step label.
+GuideTable downloadGuide(GuideId id, const QString &windowName, const QRect &textLabelTwips)
+{
+    GuideTable t = guideWindow(id, windowName);
+    t.stepLabelName = QStringLiteral("Label1");
+    t.textLabelName = QStringLiteral("Label2");
+    t.exitName = QStringLiteral("Command4");
+    t.stepLabelTwips = kDownloadStepTwips;
+    t.textLabelTwips = textLabelTwips;
+    return t;
+}
+
+GuideTable makeWizard()
+{
+    GuideTable t = guideWindow(GuideId::Wizard, QStringLiteral("Wizard"));
     t.stepLabelName = QStringLiteral("lblStep");
     t.textLabelName = QStringLiteral("lblDetail");
     t.exitName = QStringLiteral("CmdEXIT");
@@ -48,9 +70,6 @@ GuideTable makeWizard()
     t.textLabelTwips = QRect(1080, 240, 4935, 1455);
     t.designText = QStringLiteral("Connect the device...");
     t.openingText = t.designText;
-    t.clientTwips = kClientTwips;
-    t.pictureTwips = kPictureTwips;
-    t.pictureSize = kPictureSize;
     t.pictures = {kWiringDark, kWiringLit, kWiringLitInit};
     t.pages = {
         {QStringLiteral("Connect the device."), 1, {}, false, true, Visibility::Unchanged},
@@ -66,21 +85,11 @@ GuideTable makeWizard()
 
 GuideTable makeTerminalwizard()
 {
-    GuideTable t;
-    t.id = GuideId::Terminalwizard;
-    t.windowName = QStringLiteral("Terminalwizard");
-    t.caption = QStringLiteral("Wizard");
-    t.stepLabelName = QStringLiteral("Label1");
-    t.textLabelName = QStringLiteral("Label2");
-    t.exitName = QStringLiteral("Command4");
-    t.stepLabelTwips = kDownloadStepTwips;
-    t.textLabelTwips = QRect(1080, 240, 4815, 675);
+    GuideTable t = downloadGuide(GuideId::Terminalwizard, QStringLiteral("Terminalwizard"),
+                                 QRect(1080, 240, 4815, 675));
     t.designText = QStringLiteral("Make sure the 4630K's OS already in Rom Dos prompt A:\\>");
     // The window's loading shortens the design text.
     t.openingText = QStringLiteral("Make sure the 4630K already in Rom Dos prompt A:\\>");
-    t.clientTwips = kClientTwips;
-    t.pictureTwips = kPictureTwips;
-    t.pictureSize = kPictureSize;
     t.pictures = {kTerminalPrompt, kTerminalImgput, kTerminalTransfer,
                   kSendFile,       kXmodemProgress, kTerminalRestarted};
     t.lines = {
@@ -107,20 +116,10 @@ GuideTable makeTerminalwizard()
 
 GuideTable makeTerminalwizard1()
 {
-    GuideTable t;
-    t.id = GuideId::Terminalwizard1;
-    t.windowName = QStringLiteral("Terminalwizard1");
-    t.caption = QStringLiteral("Wizard");
-    t.stepLabelName = QStringLiteral("Label1");
-    t.textLabelName = QStringLiteral("Label2");
-    t.exitName = QStringLiteral("Command4");
-    t.stepLabelTwips = kDownloadStepTwips;
-    t.textLabelTwips = QRect(1080, 240, 5175, 615);
+    GuideTable t = downloadGuide(GuideId::Terminalwizard1, QStringLiteral("Terminalwizard1"),
+                                 QRect(1080, 240, 5175, 615));
     t.designText = QStringLiteral("Connect Init* to GND before poweron 4630K");
     t.openingText = t.designText;
-    t.clientTwips = kClientTwips;
-    t.pictureTwips = kPictureTwips;
-    t.pictureSize = kPictureSize;
     t.pictures = {kWiringDarkInit, kWiringLitInit,  kWiringLit,        kTerminalRequest,
                   kSendFile,       kXmodemProgress, kTerminalRestarted};
     t.lines = {
