@@ -1,6 +1,7 @@
 #include "app/windows.h"
 
 #include "app/form.h"
+#include "app/windowbehaviour.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -66,8 +67,10 @@ Form *Windows::get(const QString &name)
     auto it = registry().find(name);
     if (it == registry().end() || !it->factory || g_ending)
         return nullptr;
+    WindowBehaviour::install();
     Form *form = it->factory();
     form->setObjectName(name);
+    WindowBehaviour::keepOnScreen(form);
     it->instance = form;
     // The load may wait on the event loop; a second request meanwhile gets
     // this same instance instead of loading another.
@@ -102,6 +105,7 @@ void Windows::showModalOver(const QString &name, Form *ownerForm)
         return;
     if (owner && owner != form)
         form->setOwner(owner);
+    WindowBehaviour::placeForShowing(form, owner, mode == Mode::Modal);
     if (mode == Mode::Modeless) {
         form->show();
         form->raise();

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -392,7 +393,8 @@ private slots:
     }
 
     // With the port closed by its picture nothing is written and nothing
-    // changes; the status bar says why. The pane buttons still work.
+    // changes; the status bar says why. The pane buttons still work, and the
+    // widened window stays on the small screen (1024 × 768) of this test.
     void closedPortSendsNothing()
     {
         frmTerminal *f = m_f;
@@ -414,6 +416,9 @@ private slots:
         QVERIFY(state() == before && m_dialogs->shown().isEmpty());
         f->cmdTerminal->click();
         QCOMPARE(f->width(), twips(11625));
+        const QRect screen = f->screen()->availableGeometry();
+        QCOMPARE(screen.size(), QSize(1024, 768));
+        QVERIFY2(screen.contains(f->frameGeometry()), "the widened window is off the screen");
         f->Command1->click();
         QCOMPARE(f->width(), twips(6090));
         // Reopened, the first thing the device gets is ours.

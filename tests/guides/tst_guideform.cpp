@@ -158,6 +158,18 @@ private slots:
         QCOMPARE(describe(shownBy(w)), describe(openingState(t)));
     }
 
+    // Enter on the focused "Next>>" steps forward once, as a click does.
+    void enterOnNext()
+    {
+        QPointer<GuideForm> w = open(GuideId::Wizard);
+        QVERIFY(w);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->cmdNext->setFocus();
+        QTest::keyClick(w->cmdNext, Qt::Key_Return);
+        QCOMPARE(w->stepLabel->text(), QStringLiteral("Step2"));
+    }
+
     void wizardLastPage_data()
     {
         QTest::addColumn<QString>("during"); // clicks while the Init* picture shows
