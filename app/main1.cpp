@@ -6,6 +6,7 @@
 #include "app/look.h"
 #include "app/startupprobe.h"
 #include "app/twips.h"
+#include "app/windowbehaviour.h"
 #include "app/windows.h"
 
 #include <QComboBox>
@@ -80,7 +81,8 @@ Main1::Main1(QWidget *parent) : Form(parent)
     }
 
     Combo1 = placed<QComboBox>(QStringLiteral("Combo1"), {1440, 1845, 855, 300});
-    Combo1->setEditable(true);
+    // The text as typed is the choice: "com3" reaches its readers as "com3".
+    makeEditableAsTyped(Combo1);
 
     connect(Command1, &QPushButton::clicked, this, [] { Windows::show(WindowName::Wizard); });
     connect(Command2, &QPushButton::clicked, this, [] { Windows::show(WindowName::frmMain); });

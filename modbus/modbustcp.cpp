@@ -5,6 +5,7 @@
 #include "app/module1.h"
 #include "app/tickcount.h"
 #include "app/twips.h"
+#include "app/windowbehaviour.h"
 #include "modbus/linelist.h"
 #include "modbus/modbushelp.h"
 #include "modbus/modbustext.h"
@@ -149,11 +150,9 @@ void ModbusTCP::buildControls()
 
     // Function explanations
     cboFunction = control<QComboBox>(QStringLiteral("cboFunction"));
-    cboFunction->setEditable(true);
     // Typing only looks an explanation up; it adds no item, and completes
     // nothing: a completed text would show another item's explanation.
-    cboFunction->setInsertPolicy(QComboBox::NoInsert);
-    cboFunction->setCompleter(nullptr);
+    makeEditableAsTyped(cboFunction);
     cboFunction->setEditText(QStringLiteral("Modbus Function"));
     place(cboFunction, 4920, 390, 3840, 315);
     txtExplanation = control<QPlainTextEdit>(QStringLiteral("txtExplanation"));

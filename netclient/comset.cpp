@@ -1,5 +1,6 @@
 #include "netclient/comset.h"
 
+#include "app/windowbehaviour.h"
 #include "net/winsock.h"
 #include "netclient/frmmain.h"
 
@@ -61,9 +62,8 @@ comset::comset(QWidget *parent) : Form(parent)
                           {kLabelLeft, top + 30, 1095, 255});
         r.list = placed<QComboBox>(QString::fromLatin1(r.listName),
                                    {kListLeft, top, kListWidth, kListHeight});
-        r.list->setEditable(true);
         // A typed text is sent as typed; it adds no item.
-        r.list->setInsertPolicy(QComboBox::NoInsert);
+        makeEditableAsTyped(r.list);
         r.list->setEditText(QString::fromLatin1(r.designText));
         top += kRowStep;
     }

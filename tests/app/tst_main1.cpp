@@ -40,9 +40,11 @@ class TstMain1 : public QObject
         return Windows::get<Main1>(QStringLiteral("Main1"));
     }
 
-    // Clicks button with a stand-in for window registered; true when the window
-    // came up modal (it is closed at once). label5 gets what its Label5 held.
-    bool opensModal(QPushButton *button, const QString &window, QString *label5 = nullptr)
+    // Clicks button (or presses Enter on it) with a stand-in for window
+    // registered; true when the window came up modal (it is closed at once).
+    // label5 gets what its Label5 held.
+    bool opensModal(QPushButton *button, const QString &window, QString *label5 = nullptr,
+                    bool byEnter = false)
     {
         Windows::add(window, Windows::Mode::Modal, [] { return new ToolForm; });
         bool modal = false;
@@ -54,7 +56,10 @@ class TstMain1 : public QObject
                 f->close();
             }
         });
-        button->click();
+        if (byEnter)
+            QTest::keyClick(button, Qt::Key_Return);
+        else
+            button->click();
         return modal;
     }
 
@@ -120,6 +125,38 @@ private slots:
         QCOMPARE(label5, QStringLiteral("COM7"));
         m->Combo1->setCurrentIndex(2);
         QCOMPARE(LauncherState::instance().comPort(), QStringLiteral("COM3"));
+    }
+
+    // The typed text is the choice as typed, Enter or not: nothing completes
+    // it, changes its case or adds it to the list. Enter on the focused
+    // "Download image" then presses it, once.
+    void typedComTextStaysAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("lower case") << "com3";
+        QTest::newRow("trailing blank") << "COM3 ";
+        QTest::newRow("start of an item") << "COM";
+        QTest::newRow("no item") << "COM7";
+    }
+    void typedComTextStaysAsTyped()
+    {
+        QFETCH(QString, typed);
+        Main1 *m = load();
+        Windows::show(QStringLiteral("Main1"));
+        QVERIFY(QTest::qWaitForWindowActive(m));
+        m->Combo1->setFocus();
+        m->Combo1->lineEdit()->selectAll();
+        QTest::keyClicks(m->Combo1, typed);
+        QTest::keyClick(m->Combo1, Qt::Key_Return);
+        m->Command6->setFocus();
+        QString label5;
+        QVERIFY(opensModal(m->Command6, QStringLiteral("Download"), &label5, true));
+        QCOMPARE(g_toolLoads, 1);
+        QCOMPARE(label5, typed);
+        QStringList items;
+        for (int i = 0; i < m->Combo1->count(); ++i)
+            items << m->Combo1->itemText(i);
+        QCOMPARE(items, (QStringList{"COM1", "COM2", "COM3", "COM4"}));
     }
 
     void buttonsOpenTheirWindows()

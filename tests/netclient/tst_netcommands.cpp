@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QTimer>
 
 #include <functional>
@@ -276,13 +277,14 @@ private slots:
 
     // "Set" sends 06, 07 and, when the Modbus list is enabled, 32, each
     // followed by the dialog's wait, and writes what it sent into the
-    // client's labels. A typed text goes out as typed; a typed parity or
-    // Modbus choice has no index: -1.
+    // client's labels. A typed text goes out as typed, also after Enter in
+    // its list; a typed parity or Modbus choice has no index: -1.
     void comsetSends_data()
     {
         QTest::addColumn<QString>("moduleName");
         QTest::addColumn<int>("port");
-        QTest::addColumn<QString>("choices"); // baud|data|parity|stop|modbus; "~" marks a typed text
+        // baud|data|parity|stop|modbus; "~" marks a text put in, "!" one typed and ended by Enter
+        QTest::addColumn<QString>("choices");
         QTest::addColumn<QByteArrayList>("requests");
         QTest::addColumn<QString>("labels"); // lblCommStatus|lblModBus|lblAllModbusSet
         QTest::newRow("port 3, plain device") << "4630E4" << 2 << "9600|8|even|1|"
@@ -294,6 +296,9 @@ private slots:
         QTest::newRow("typed texts") << "4630M2" << 1 << "~14400|~9|none|~3|~maybe"
                                      << QByteArrayList{"06214400", "072903", "322-1"}
                                      << "14400,9,0,3|Modbus maybe|1";
+        QTest::newRow("typed, then Enter") << "4630M2" << 1 << "!9600|8|!EVEN|1|!enable"
+                                           << QByteArrayList{"0629600", "0728-11", "322-1"}
+                                           << "9600,8,-1,1|Modbus enable|1";
     }
     void comsetSends()
     {
@@ -314,8 +319,14 @@ private slots:
             const QList<QComboBox *> lists = {d->cmbBaudrate, d->cmbDatabit, d->cmbParity,
                                               d->cmbStopbit, d->cmbModbus};
             for (int i = 0; i < lists.size(); ++i) {
-                if (c[i].startsWith(u'~'))
+                if (c[i].startsWith(u'~')) {
                     lists[i]->setEditText(c[i].mid(1));
+                } else if (c[i].startsWith(u'!')) {
+                    lists[i]->setFocus();
+                    lists[i]->lineEdit()->selectAll();
+                    QTest::keyClicks(lists[i], c[i].mid(1));
+                    QTest::keyClick(lists[i], Qt::Key_Return);
+                }
                 else if (!c[i].isEmpty())
                     lists[i]->setCurrentIndex(lists[i]->findText(c[i]));
             }
