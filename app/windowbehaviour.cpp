@@ -92,6 +92,9 @@ void placeForShowing(QWidget *window, QWidget *owner, bool modal)
     if (window->isVisible())
         return;
     const bool overOwner = modal && owner && owner != window && owner->isVisible();
+    // The window system keeps only a dialog above its owner.
+    if (modal && window->windowType() == Qt::Window)
+        window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
     window->winId(); // its native window: to be transient, and for its frame
     QWindow *handle = window->windowHandle();
     if (overOwner && handle)

@@ -13,8 +13,8 @@ namespace WindowBehaviour {
 void install();
 
 // Places window before it is first shown: a modal one centred over its
-// owner, whose transient window it becomes (the window manager keeps it
-// above), any other one centred on the screen. A window that has already
+// owner, as a dialog window transient for it (the window manager keeps it
+// above the owner), any other one centred on the screen. A window that has already
 // taken a place of its own (it moved itself while it loaded) keeps it.
 void placeForShowing(QWidget *window, QWidget *owner, bool modal);
 

@@ -66,14 +66,18 @@ private slots:
         launcher->move(150, 90);
         QRect toolFrame;
         QWindow *transientParent = nullptr;
+        Qt::WindowType toolType = Qt::Window;
         QTimer::singleShot(0, this, [&] {
             if (Form *tool = Windows::loaded("tool")) {
                 toolFrame = tool->frameGeometry();
                 transientParent = tool->windowHandle()->transientParent();
+                toolType = tool->windowType();
                 tool->close();
             }
         });
         Windows::showModalOver("tool", launcher);
+        // X11 window managers keep only dialogs above their owners.
+        QCOMPARE(toolType, Qt::Dialog);
         QCOMPARE(transientParent, launcher->windowHandle());
         if (ownPlace.x() < 0)
             QCOMPARE(toolFrame.center(), launcher->frameGeometry().center());
