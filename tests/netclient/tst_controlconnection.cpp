@@ -47,6 +47,8 @@ private slots:
         QFETCH(QString, moduleName);
         QFETCH(QList<Step>, steps);
         QVERIFY(f.connectTo(moduleName));
+        QTRY_VERIFY(f.w->gotdata); // the late reply to the connect's last text
+        f.w->gotdata = false;
         f.portd->clearLog();
         // Runs in the first wait of the switch below: the gap after its first text.
         QTimer::singleShot(0, f.w, [this] { f.choosePort(2); });
@@ -83,6 +85,7 @@ private slots:
     {
         QVERIFY(f.connectTo(QStringLiteral("4630E1")));
         frmMain *w = f.w;
+        QTRY_VERIFY(w->gotdata); // the late reply to the connect's last text
         QByteArray sane;
         while (sane.size() < 4000)
             sane += "19200,8,0,1 \xA4\xA4 ";
