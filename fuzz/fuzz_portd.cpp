@@ -176,6 +176,31 @@ void checkControlPort(const QString &text, Fuzz::Draw &draw)
     }
 }
 
+// One arrival decoded on its own: whole up to the bound, else its end only,
+// ending as the whole arrival's decoding ends wherever a byte that begins no
+// double-byte character allows the cut.
+void checkReplyText(const QByteArray &arrival, qsizetype wholeBytes)
+{
+    const QString text = replyText(arrival, wholeBytes);
+    const QString whole = Cp950::toUnicode(arrival);
+    if (arrival.size() <= wholeBytes) {
+        FUZZ_CHECK(text == whole);
+        return;
+    }
+    // Never more than the bytes decoded.
+    FUZZ_CHECK(text.size() <= wholeBytes);
+    const qsizetype from = arrival.size() - wholeBytes;
+    bool anchored = false;
+    for (qsizetype i = from - 1; i < arrival.size() - 1; ++i) {
+        const auto b = static_cast<unsigned char>(arrival[i]);
+        anchored = anchored || b < 0x81 || b == 0xFF;
+    }
+    if (anchored)
+        FUZZ_CHECK(whole.endsWith(text));
+    else
+        FUZZ_CHECK(text == Cp950::toUnicode(arrival.mid(from)));
+}
+
 void checkReply(const QString &reply)
 {
     checkModuleName(reply);
@@ -191,7 +216,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Fuzz::Draw draw(bytes);
     // A reply as the control connection decodes it (code page 950), and a
     // label or box holding any text.
-    checkReply(Cp950::toUnicode(bytes));
+    checkReply(replyText(bytes));
+    checkReplyText(bytes, qsizetype(draw.next() % 64) + 1);
     const QString typed = QString::fromUtf8(bytes);
     checkReply(typed);
     checkReply(QString(reinterpret_cast<const QChar *>(bytes.constData()), bytes.size() / 2));

@@ -42,7 +42,7 @@ commandlist::commandlist(QWidget *parent) : Form(parent)
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
     text->setUndoRedoEnabled(false);
 
-    Command1 = button(QStringLiteral("Command1"), QStringLiteral("Exit"), {6720, 4890, 1095, 375});
+    Command1 = button(QStringLiteral("Command1"), QStringLiteral("Exit"), {6720, 4920, 1095, 375});
     connect(Command1, &QPushButton::clicked, this, &commandlist::Command1_Click);
 }
 

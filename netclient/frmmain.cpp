@@ -61,6 +61,7 @@ frmMain::frmMain(QWidget *parent) : Form(parent)
 
     tcpPC = new Winsock(this);
     tcpPC->setObjectName(QStringLiteral("tcpPC"));
+    tcpPC->setReceiveLimit(kControlReceiveLimitBytes);
     connect(tcpPC, &Winsock::DataArrival, this, &frmMain::tcpPC_DataArrival);
     for (int i = 0; i < Portd::kMaxPorts; ++i) {
         tcpComm[i] = new Winsock(this);
@@ -333,8 +334,10 @@ void frmMain::Timer1_Timer()
 
 void frmMain::tcpPC_DataArrival(qint64)
 {
-    QString text;
-    tcpPC->GetData(text);
+    QByteArray bytes;
+    tcpPC->GetData(bytes);
+    // One arrival is one reply: nothing of it waits for the next one.
+    const QString text = Portd::replyText(bytes);
     ShowMsg(kReplyPrefix + text);
     strNew = text;
     gotdata = true;
@@ -349,12 +352,17 @@ bool frmMain::replyWait()
     return true;
 }
 
-bool frmMain::sendTwice(const QString &text)
+bool frmMain::sendTwice(QString (*request)(int port))
 {
-    tcpPC->SendData(text);
-    if (!wait(kRepeatGapMs))
-        return false;
-    tcpPC->SendData(text);
+    for (int i = 0; i < 2; ++i) {
+        // A switch chosen during the gap has changed the selection by now.
+        if (i > 0 && !wait(kRepeatGapMs))
+            return false;
+        const int port = combCommPort->currentIndex() + 1;
+        if (port < 1)
+            return false;
+        tcpPC->SendData(request(port));
+    }
     return true;
 }
 
@@ -455,14 +463,19 @@ void frmMain::connectToServer()
     if (!query(Portd::requestModuleName(), lblServerInfo[0]))
         return;
     const Portd::ModuleName module = Portd::readModuleName(lblServerInfo[0]->text());
+    // Why the count named was not used; said again once connected, where the
+    // clearing of the pane on the way leaves it readable.
+    QString countRefused;
     if (!module.hasCount) {
         ShowMsg(Portd::kModuleNameNotCorrect);
-    } else {
+    } else if (module.portCount) {
+        ComNo = *module.portCount;
         lblServerInfo[1]->setText(Portd::portsLabel(module.countText));
-        if (module.portCount)
-            ComNo = *module.portCount;
-        else
-            ShowMsg(countRefusedMessage(ComNo));
+    } else {
+        // The label tells the count in use, not the one refused.
+        lblServerInfo[1]->setText(Portd::portsLabel(QString::number(ComNo)));
+        countRefused = countRefusedMessage(ComNo);
+        ShowMsg(countRefused);
     }
     if (!query(Portd::requestVersion(), lblServerInfo[2]))
         return;
@@ -500,6 +513,8 @@ void frmMain::connectToServer()
     m_curPort = combCommPort->currentIndex();
     ClearMsg();
     ShowMsg(QStringLiteral("Server Connected!"));
+    if (!countRefused.isEmpty())
+        ShowMsg(countRefused);
     cmdCommTx->setEnabled(true);
     combCommPort->setEnabled(true);
     cmdSend->setEnabled(true);

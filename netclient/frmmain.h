@@ -38,8 +38,12 @@ public:
     static constexpr int kRebootPauseMs = 4500;
     static constexpr int kDialogPauseMs = 200; // before a dialog's wait on the reply flags
     static constexpr int kPaneLines = 16;
-    // A pane line shows at most this much of a message; strNew keeps a reply whole.
+    // A pane line shows at most this much of a message; strNew keeps a reply
+    // whole up to Portd::kWholeReplyBytes.
     static constexpr qsizetype kPaneLineChars = 4096;
+    // Bytes the control connection holds received and not taken: a device that
+    // floods it waits instead of filling memory (replies are a few dozen bytes).
+    static constexpr qint64 kControlReceiveLimitBytes = 64 * 1024;
 
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;
@@ -155,8 +159,10 @@ private:
     // The reply wait: the reply timer started, then until a reply or its
     // time-out; gotdata cleared. False when the window went.
     bool replyWait();
-    // Sends text on the control connection twice, kRepeatGapMs apart.
-    bool sendTwice(const QString &text);
+    // Sends request(N) on the control connection twice, kRepeatGapMs apart,
+    // N being the port selected when each text goes. False when the window
+    // went or no port is listed any more.
+    bool sendTwice(QString (*request)(int port));
     void ledCommand(bool on);
     void showAddressDialog(const QString &name);
     // The receive box shows text (or nothing): the next arrival on the

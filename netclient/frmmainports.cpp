@@ -77,7 +77,7 @@ void frmMain::combCommPort_Click()
 
     clearPane();
     if (Portd::isModbusVariant(lblServerInfo[0]->text())) {
-        if (port() < 1 || !sendTwice(Portd::requestModbusStatus(port())) || !replyWait())
+        if (!sendTwice(&Portd::requestModbusStatus) || !replyWait())
             return;
         lblAllModbusSet->setText(strNew);
         // A reply that is no number says nothing about the switch.
@@ -93,7 +93,7 @@ void frmMain::combCommPort_Click()
     m_buffers.clear(m_curPort);
     m_curPort = combCommPort->currentIndex();
     setReceiveBox(commBuf(m_curPort));
-    if (!sendTwice(Portd::requestPortSettings(port())) || !replyWait())
+    if (!sendTwice(&Portd::requestPortSettings) || !replyWait())
         return;
     lblCommStatus->setText(strNew);
     txtCommTx->clear();

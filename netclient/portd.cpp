@@ -1,5 +1,9 @@
 #include "netclient/portd.h"
 
+#include "app/codepage.h"
+
+#include <algorithm>
+
 namespace Portd {
 
 namespace {
@@ -85,6 +89,26 @@ QString addressArgument(const std::array<quint8, 4> &octets)
     for (const quint8 v : octets)
         out += QStringLiteral("%1").arg(v, 3, 10, QLatin1Char('0'));
     return out;
+}
+
+QString replyText(QByteArrayView arrival, qsizetype wholeBytes)
+{
+    const qsizetype n = arrival.size();
+    wholeBytes = std::max<qsizetype>(wholeBytes, 1);
+    if (n <= wholeBytes)
+        return Cp950::toUnicode(arrival.toByteArray());
+    const qsizetype from = n - wholeBytes;
+    qsizetype cut = from;
+    // A byte that no double-byte character begins with ends whatever the
+    // decoder made of it: after it, the decoding is that of the whole.
+    for (qsizetype i = from - 1; i < n - 1; ++i) {
+        const auto b = static_cast<unsigned char>(arrival[i]);
+        if (b < 0x81 || b == 0xFF) {
+            cut = i + 1;
+            break;
+        }
+    }
+    return Cp950::toUnicode(arrival.sliced(cut).toByteArray());
 }
 
 ModuleName readModuleName(const QString &reply)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -46,6 +47,18 @@ QString requestSetGateway(const QString &argument); // "12" iiipppIIIPPP
 // The four octets, each written with three digits: 192.9.40.100 gives
 // "192009040100".
 QString addressArgument(const std::array<quint8, 4> &octets);
+
+// A reply: one arrival on the control connection, decoded from code page 950
+// on its own. Nothing is held back for the next arrival: a lead byte without
+// its second byte becomes U+FFFD, as any byte that cannot be decoded. An
+// arrival of up to wholeBytes is decoded whole. Of a longer one (a device that
+// floods the connection) only the end is decoded, from just after the first
+// byte in its last wholeBytes that cannot begin a double-byte character (below
+// 0x81, or 0xFF): the text then ends exactly as the whole arrival's would.
+// Where no such byte stands there before the last, it is cut at its last
+// wholeBytes regardless (its first characters may then pair differently).
+inline constexpr qsizetype kWholeReplyBytes = 16 * 1024;
+QString replyText(QByteArrayView arrival, qsizetype wholeBytes = kWholeReplyBytes);
 
 // The module-name reply. Its fifth character "M" marks the Modbus variant; the
 // port count is the text between the first and the second separator ("M" on

@@ -92,7 +92,7 @@ private slots:
         QTest::newRow("plain, 8 ports") << "4630E8" << false << 8 << "8 COM Ports" << "";
         QTest::newRow("no separator") << "RM4630K" << false << 8 << "Unconnected"
                                       << "Module Name is not correct!";
-        QTest::newRow("count past 8") << "4630M12" << true << 8 << "12 COM Ports"
+        QTest::newRow("count past 8") << "4630M12" << true << 8 << "8 COM Ports"
                                       << "The COM port count is not a number from 1 to 8: 8 COM ports are used.";
     }
     void connectReadsTheIdentity()

@@ -1,3 +1,4 @@
+#include "app/twips.h"
 #include "net/winsock.h"
 #include "netclient/addressdialog.h"
 #include "netclient/commandlist.h"
@@ -585,6 +586,13 @@ private slots:
         QCOMPARE(title, QStringLiteral("4630K command list"));
         QVERIFY(readOnly && fixedPitch);
         QCOMPARE(shown, CommandListText::text().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+
+    void commandListExitPlace()
+    {
+        auto *d = Windows::get<commandlist>(WindowName::commandlist);
+        QVERIFY(d);
+        QCOMPARE(d->Command1->pos(), QPoint(twips(6720), twips(4920)));
     }
 };
 

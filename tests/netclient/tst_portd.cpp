@@ -1,3 +1,4 @@
+#include "app/codepage.h"
 #include "netclient/portd.h"
 #include "tests/support/randomtext.h"
 
@@ -103,6 +104,43 @@ private slots:
     }
 
     // Cut from the right; places before the start give empty fields.
+    // One arrival decoded on its own; of a flood only its end.
+    void replyText_data()
+    {
+        QTest::addColumn<QByteArray>("arrival");
+        QTest::addColumn<int>("wholeBytes"); // 0: the client's own
+        QTest::addColumn<QString>("text");
+        QTest::newRow("lead byte at the end") << QByteArray("4630E2A\xA4") << 0 << u"4630E2A\uFFFD"_qs;
+        QTest::newRow("the next reply") << QByteArray("V1.0") << 0 << "V1.0";
+        QTest::newRow("double-byte") << QByteArray("\xA4\xA4") << 0 << u"\u4E2D"_qs;
+        QTest::newRow("cut after an ASCII byte") << QByteArray("\xA4\xA4\xA4\xA4" "ab\xA4\xA4") << 4
+                                                 << u"b\u4E2D"_qs;
+        QTest::newRow("no ASCII in the end") << QByteArray("\xA4\xA4\xA4\xA4\xA4\xA4") << 3
+                                             << u"\u4E2D\uFFFD"_qs;
+        QByteArray sane;
+        while (sane.size() < 4000)
+            sane += "V1.0 \xA4\xA4 ";
+        QTest::newRow("4000 bytes whole") << sane << 0 << Cp950::toUnicode(sane);
+    }
+    void replyText()
+    {
+        QFETCH(QByteArray, arrival);
+        QFETCH(int, wholeBytes);
+        QTEST(wholeBytes ? Portd::replyText(arrival, wholeBytes) : Portd::replyText(arrival), "text");
+    }
+
+    // A flood of 4 MB in one arrival: only a short end of it is decoded.
+    void replyTextOfAFlood()
+    {
+        QByteArray flood;
+        for (int i = 0; flood.size() < 4 * 1024 * 1024; ++i)
+            flood += QByteArray::number(i) + " \xA4\xA4\r\n";
+        flood += "\xA4";
+        const QString text = Portd::replyText(flood);
+        QVERIFY2(!text.isEmpty() && text.size() <= 64 * 1024, qPrintable(QString::number(text.size())));
+        QVERIFY(Cp950::toUnicode(flood).endsWith(text));
+    }
+
     void portSettings_data()
     {
         QTest::addColumn<QString>("reply");
