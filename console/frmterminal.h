@@ -192,6 +192,7 @@ public:
 protected:
     // The busy text in the status bar.
     void operationRefused() override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildConfigurationPart();

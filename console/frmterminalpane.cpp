@@ -2,6 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/module1.h"
+#include "app/windows.h"
 #include "console/controls.h"
 #include "console/mscomm.h"
 #include "console/terminallogic.h"
@@ -14,6 +15,21 @@
 #include <QTimer>
 
 // --- Console exchanges ---------------------------------------------------
+
+void frmTerminal::showEvent(QShowEvent *event)
+{
+    Form::showEvent(event);
+    // The warning opens while this window still loads, before it is shown; it
+    // must not end up hidden behind it.
+    if (QPointer<Form> warning = Windows::loaded(WindowName::ConfigurationWarning)) {
+        QTimer::singleShot(0, warning, [warning] {
+            if (warning && warning->isVisible()) {
+                warning->raise();
+                warning->activateWindow();
+            }
+        });
+    }
+}
 
 void frmTerminal::operationRefused()
 {

@@ -8,6 +8,7 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/simulateddevice.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
@@ -58,6 +59,8 @@ private slots:
         frmTerminal *f = m_term;
         QVERIFY2(m_dialogs->shown().isEmpty(), qPrintable(m_dialogs->messages().join('\n')));
         QVERIFY(f->isVisible() && !m_warning->isModal());
+        // It stays in front of the window that was shown after it.
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(m_warning.data()));
         const MSComm *port = f->MSComm1;
         QCOMPARE(QStringLiteral("COM%1 %2 %3")
                      .arg(port->CommPort())
