@@ -151,7 +151,8 @@ public:
         w = Windows::get<frmMain>(WindowName::frmMain);
         if (!w)
             return false;
-        // Requests are timed as the window sends them.
+        // Requests are timed as the window sends them: its send flushes, and
+        // the socket reports the bytes written before the send returns.
         QObject::connect(w->tcpPC, &Winsock::SendProgress, portd.get(),
                          [p = portd.get()](qint64 bytes) { p->noteSent(bytes); });
         w->show();
