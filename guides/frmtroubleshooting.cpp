@@ -24,7 +24,8 @@ const QStringList kExitFaces = {QStringLiteral("BankGothic Md BT")};
 
 // A tree drawn with lines between a node and its children but without the
 // boxes that open and close them, and which reports every mouse click in it,
-// on a node or not, once the click has done its selecting.
+// on a node or not, once the click has done its selecting; a click on blank
+// space selects nothing and deselects nothing.
 class LinedTree final : public QTreeWidget
 {
 public:
@@ -48,6 +49,18 @@ protected:
         painter->drawLine(x, rect.top(), x, more ? rect.bottom() : y);
         painter->drawLine(x, y, rect.right(), y);
         painter->restore();
+    }
+
+    // A press on blank space leaves the selection as it is (the tree view
+    // would clear it), so that the click shows the answer of the node still
+    // selected.
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (!itemAt(event->position().toPoint())) {
+            event->accept();
+            return;
+        }
+        QTreeWidget::mousePressEvent(event);
     }
 
     void mouseReleaseEvent(QMouseEvent *event) override

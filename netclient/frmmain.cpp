@@ -72,6 +72,9 @@ frmMain::frmMain(QWidget *parent) : Form(parent)
 
     // Idle until the first reply wait starts it.
     Timer1 = timer(QStringLiteral("Timer1"), 0, &frmMain::Timer1_Timer);
+    // A coarse timer may fire up to 5 % early: a reply at 2900 ms would be
+    // taken for a time-out.
+    Timer1->setTimerType(Qt::PreciseTimer);
 
     connect(cmdConnect, &QPushButton::clicked, this, &frmMain::cmdConnect_Click);
     connect(cmdState, &QPushButton::clicked, this, &frmMain::cmdState_Click);

@@ -88,7 +88,7 @@ private slots:
 
     void clicks_data()
     {
-        QTest::addColumn<QStringList>("clicks"); // node keys; "blank" is empty tree space
+        QTest::addColumn<QStringList>("clicks"); // node keys; "blank" is empty tree space, "Down" the key
         QTest::addColumn<QString>("answer");     // the key whose answer shows; empty: none
         QTest::newRow("NetID") << QStringList{"C5"} << "C5";
         QTest::newRow("RS232") << QStringList{"C2"} << "C2";
@@ -97,12 +97,14 @@ private slots:
         QTest::newRow("other root after a question") << QStringList{"C3", "M"} << "C3";
         QTest::newRow("question after a question") << QStringList{"C1", "C5"} << "C5";
         QTest::newRow("blank space after a question") << QStringList{"C2", "blank"} << "C2";
+        QTest::newRow("blank space after a keyboard move") << QStringList{"C2", "Down", "blank"} << "C3";
         QTest::newRow("blank space, nothing selected") << QStringList{"blank"} << "";
         QTest::newRow("root only") << QStringList{"M"} << "";
     }
 
     // A click on a question shows its answer; a click on a root leaves the
-    // last answer, and one on blank space shows the selected question's.
+    // last answer, and one on blank space shows the selected question's,
+    // also when the keyboard selected it.
     void clicks()
     {
         QFETCH(QStringList, clicks);
@@ -115,6 +117,10 @@ private slots:
         for (const QString &click : clicks) {
             if (click == QLatin1String("blank")) {
                 clickAt(tree, blank);
+                continue;
+            }
+            if (click == QLatin1String("Down")) {
+                QTest::keyClick(tree, Qt::Key_Down);
                 continue;
             }
             QTreeWidgetItem *node = nodeByKey(tree, click);

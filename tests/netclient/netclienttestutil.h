@@ -6,6 +6,7 @@
 #include "app/launcherstate.h"
 #include "app/windownames.h"
 #include "app/windows.h"
+#include "net/winsock.h"
 #include "netclient/frmmain.h"
 #include "netclient/netclient.h"
 #include "netclient/receiveview.h"
@@ -23,10 +24,14 @@
 
 namespace NetTest {
 
-// Times are taken when the simulated device reads a request, in the same
-// thread as the window: on a busy machine a read may come some milliseconds
-// after its send. A missing pause still shows as a gap near 0.
+// Arrival times at the simulated device, taken in the same thread as the
+// window: on a busy machine a read may come some milliseconds after its send.
+// Used only where the sends were not followed (see Fixture).
 constexpr int kToleranceMs = 15;
+// Send times, taken as the window hands a request to its connection: a pause
+// measured there is the window's own, only cut to whole milliseconds on two
+// clocks.
+constexpr int kSlackMs = 1;
 // Long enough for a Connect that ends in its 3000 ms time-out.
 constexpr int kConnectTimeoutMs = 12000;
 
@@ -38,15 +43,22 @@ struct Step
 };
 
 // Empty when the device read exactly the steps' texts since the log was
-// cleared, each at least its wait after the one before; otherwise what
+// cleared, each sent at least its wait after the one before; otherwise what
 // differs. Texts sent back to back may reach the device as one arrival.
 inline QString requestProblem(const SimulatedPortd &portd, const QList<Step> &steps)
 {
     QByteArray got;
-    QList<qint64> at; // when the device read every byte
+    QList<qint64> at; // when every byte was sent (or, not followed, read)
     for (const SimulatedPortd::Request &r : portd.requests()) {
         got += r.text;
         at.append(QList<qint64>(r.text.size(), r.ms));
+    }
+    int tolerance = kToleranceMs;
+    if (!portd.sent().isEmpty()) {
+        at.clear();
+        for (const SimulatedPortd::Sent &s : portd.sent())
+            at.append(QList<qint64>(s.bytes, s.ms));
+        tolerance = kSlackMs;
     }
     QByteArray expected;
     QByteArrayList texts;
@@ -54,7 +66,7 @@ inline QString requestProblem(const SimulatedPortd &portd, const QList<Step> &st
         const qsizetype i = expected.size();
         expected += s.text;
         texts << s.text;
-        if (i > 0 && i < at.size() && at[i] - at[i - 1] < s.waitMs - kToleranceMs)
+        if (i > 0 && i < at.size() && at[i] - at[i - 1] < s.waitMs - tolerance)
             return QStringLiteral("%1 came %2 ms after the text before it")
                 .arg(QString::fromLatin1(s.text))
                 .arg(at[i] - at[i - 1]);
@@ -65,6 +77,29 @@ inline QString requestProblem(const SimulatedPortd &portd, const QList<Step> &st
     for (const SimulatedPortd::Request &r : portd.requests())
         gotTexts << r.text;
     return QString::fromLatin1("got " + gotTexts.join('|') + " wanted " + texts.join('|'));
+}
+
+// When the window sent the request with that text (the nth such, from 0),
+// on the device's clock; -1 if it was not read or the sends were not followed.
+inline qint64 sentAt(const SimulatedPortd &portd, const QByteArray &text, int nth = 0)
+{
+    qint64 offset = -1; // of its first byte in what the device read
+    qint64 before = 0;
+    for (const SimulatedPortd::Request &r : portd.requests()) {
+        if (r.text == text && nth-- == 0) {
+            offset = before;
+            break;
+        }
+        before += r.text.size();
+    }
+    if (offset < 0)
+        return -1;
+    for (const SimulatedPortd::Sent &s : portd.sent()) {
+        if (offset < s.bytes)
+            return s.ms;
+        offset -= s.bytes;
+    }
+    return -1;
 }
 
 #define CHECK_REQUESTS(portd, ...)                                                             \
@@ -116,6 +151,10 @@ public:
         w = Windows::get<frmMain>(WindowName::frmMain);
         if (!w)
             return false;
+        // Requests are timed as the window sends them: its send flushes, and
+        // the socket reports the bytes written before the send returns.
+        QObject::connect(w->tcpPC, &Winsock::SendProgress, portd.get(),
+                         [p = portd.get()](qint64 bytes) { p->noteSent(bytes); });
         w->show();
         w->txtIP->setText(QStringLiteral("127.0.0.1"));
         w->txtPort->setText(QString::number(portd->controlPort()));

@@ -19,8 +19,8 @@ QList<Step> connectSteps(bool modbus, int port = 1)
         steps << Step{0, q.toLatin1()};
     const QByteArray n = QByteArray::number(port);
     if (modbus)
-        steps << Step{0, "33" + n} << Step{frmMain::kRepeatGapMs, "33" + n};
-    steps << Step{0, "16" + n} << Step{frmMain::kRepeatGapMs, "16" + n};
+        steps << Step{0, "33" + n} << Step{100, "33" + n};
+    steps << Step{0, "16" + n} << Step{100, "16" + n};
     return steps;
 }
 
@@ -183,9 +183,15 @@ private slots:
         } else {
             f.portd->setReply(silentFrom, QByteArray());
         }
+        const qint64 clicked = f.portd->elapsed();
         f.w->cmdConnect->click();
         frmMain *w = f.w;
         QCOMPARE(NetTest::pane(w), QStringLiteral("Connected Server Timeout!"));
+        // Not before 3000 ms from the connection attempt or the query.
+        const qint64 from = listening ? NetTest::sentAt(*f.portd, silentFrom) : clicked;
+        QVERIFY(from >= 0);
+        QVERIFY2(f.portd->elapsed() - from >= 3000 - NetTest::kSlackMs,
+                 qPrintable(QString::number(f.portd->elapsed() - from)));
         QCOMPARE(w->cmdConnect->text(), QStringLiteral("Connect"));
         QVERIFY(w->cmdConnect->isEnabled() && w->txtIP->isEnabled() && w->txtPort->isEnabled());
         QVERIFY(!w->flgConnect && !w->cmdSend->isEnabled());
@@ -206,6 +212,18 @@ private slots:
             const bool connected = f.connectTo(QStringLiteral("4630E2"));
         QVERIFY2(connected, qPrintable(NetTest::pane(f.w)));
         }
+    }
+
+    // A device that answers every query 1000 ms late is still within the
+    // 3000 ms reply wait.
+    void lateRepliesConnect()
+    {
+        f.portd->setReplyDelay(1000);
+        const bool connected = f.connectTo(QStringLiteral("4630E2"));
+        QVERIFY2(connected, qPrintable(NetTest::pane(f.w)));
+        CHECK_REQUESTS(*f.portd, connectSteps(false));
+        QCOMPARE(f.w->lblServerInfo[0]->text(), QStringLiteral("4630E2"));
+        QCOMPARE(f.w->lblCommStatus->text(), QStringLiteral("19200,8,0,1"));
     }
 
     // A control port that is no port: nothing is connected, the pane says why.
@@ -316,7 +334,7 @@ private slots:
         QCOMPARE(w->txtCommRx->text(), QStringLiteral("OKnextA\rB"));
         f.portd->clearLog();
         f.choosePort(2);
-        CHECK_REQUESTS(*f.portd, {{0, "163"}, {frmMain::kRepeatGapMs, "163"}});
+        CHECK_REQUESTS(*f.portd, {{0, "163"}, {100, "163"}});
         QCOMPARE(w->curPort(), 2);
         QCOMPARE(w->txtCommRx->text(), QString());
         QCOMPARE(w->commBuf(0), QString()); // the port left is emptied
@@ -427,8 +445,7 @@ private slots:
         f.portd->settings().portSettings[3] = QStringLiteral("115200,8,0,2");
         f.portd->clearLog();
         f.choosePort(3);
-        CHECK_REQUESTS(*f.portd, {{0, "334"}, {frmMain::kRepeatGapMs, "334"}, {0, "164"},
-                                  {frmMain::kRepeatGapMs, "164"}});
+        CHECK_REQUESTS(*f.portd, {{0, "334"}, {100, "334"}, {0, "164"}, {100, "164"}});
         QCOMPARE(f.w->lblAllModbusSet->text(), QString::fromLatin1(reply));
         QTEST(f.w->lblModBus->text(), "wording");
         QCOMPARE(f.w->lblCommStatus->text(), QStringLiteral("115200,8,0,2"));

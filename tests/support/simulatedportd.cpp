@@ -289,6 +289,13 @@ void SimulatedPortd::releaseHeld()
     pump();
 }
 
+void SimulatedPortd::noteSent(qint64 bytes)
+{
+    m_sent.append({m_clock.elapsed(), bytes});
+    if (m_sent.size() > kMaxLoggedRequests)
+        m_sent.removeFirst();
+}
+
 QList<QByteArray> SimulatedPortd::requestTexts() const
 {
     QList<QByteArray> texts;

@@ -27,7 +27,7 @@ class SimulatedPortd : public QObject
 
 public:
     static constexpr int kPorts = 8;
-    // Bound of the request log (oldest dropped) and of each data port's record
+    // Bound of the request and send logs (oldest dropped) and of each data port's record
     // (latest bytes kept).
     static constexpr qsizetype kMaxLoggedRequests = 10000;
     static constexpr qsizetype kMaxRecordedBytes = 1024 * 1024;
@@ -70,6 +70,13 @@ public:
         QByteArray text;
     };
 
+    // Bytes the client under test handed to its connection, and when.
+    struct Sent
+    {
+        qint64 ms; // on elapsed()'s clock
+        qint64 bytes;
+    };
+
     explicit SimulatedPortd(QObject *parent = nullptr);
     ~SimulatedPortd() override;
 
@@ -101,7 +108,18 @@ public:
 
     QList<Request> requests() const { return m_requests; }
     QList<QByteArray> requestTexts() const;
-    void clearLog() { m_requests.clear(); }
+    // Forgets the requests and the sends alike.
+    void clearLog()
+    {
+        m_requests.clear();
+        m_sent.clear();
+    }
+
+    // The client reports each block it hands to its control connection
+    // (for example from its socket's progress signal). An arrival here may
+    // come late on a busy machine, so a pause is measured at the sender.
+    void noteSent(qint64 bytes);
+    QList<Sent> sent() const { return m_sent; }
     qint64 elapsed() const { return m_clock.elapsed(); }
 
     int controlConnections() const;
@@ -158,4 +176,5 @@ private:
     QTimer m_pumpTimer;
     QElapsedTimer m_clock;
     QList<Request> m_requests;
+    QList<Sent> m_sent;
 };
