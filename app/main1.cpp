@@ -1,5 +1,6 @@
 #include "app/main1.h"
 
+#include "app/comports.h"
 #include "app/dialogs.h"
 #include "app/hostnet.h"
 #include "app/launcherstate.h"
@@ -9,6 +10,7 @@
 #include "app/windows.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,6 +83,9 @@ Main1::Main1(QWidget *parent) : Form(parent)
 
     Combo1 = placed<QComboBox>(QStringLiteral("Combo1"), {1440, 1845, 855, 300});
     Combo1->setEditable(true);
+    // The tip names the device of each COM name, read when it shows, so
+    // that it follows adapters plugged in or out.
+    Combo1->installEventFilter(this);
 
     connect(Command1, &QPushButton::clicked, this, [] { Windows::show(WindowName::Wizard); });
     connect(Command2, &QPushButton::clicked, this, [] { Windows::show(WindowName::frmMain); });
@@ -106,8 +111,21 @@ void Main1::formLoad()
     Combo1->addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
                       QStringLiteral("COM4")});
     Combo1->setCurrentIndex(0);
+    Combo1->setToolTip(ComPorts::mappingText());
     Text1->clear();
     printAddressSummary();
+    // A device path in the environment or the settings file that no serial
+    // port can have: the name opens another device, and the user is told.
+    const QStringList problems = ComPorts::problems();
+    if (!problems.isEmpty())
+        msgBox(this, problems.join(u'\n'), QMessageBox::Ok, QMessageBox::Warning);
+}
+
+bool Main1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Combo1 && event->type() == QEvent::ToolTip)
+        Combo1->setToolTip(ComPorts::mappingText());
+    return Form::eventFilter(watched, event);
 }
 
 QString Main1::ConvertAddressToString(quint32 longAddr)
