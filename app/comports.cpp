@@ -21,18 +21,23 @@ QString comName(int n)
     return QStringLiteral("COM%1").arg(n);
 }
 
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
 // Digits compare as numbers, so that ttyS2 comes before ttyS10.
 bool naturalLess(const QString &a, const QString &b)
 {
     qsizetype i = 0;
     qsizetype j = 0;
     while (i < a.size() && j < b.size()) {
-        if (a.at(i).isDigit() && b.at(j).isDigit()) {
+        if (isAsciiDigit(a.at(i)) && isAsciiDigit(b.at(j))) {
             qsizetype ei = i;
             qsizetype ej = j;
-            while (ei < a.size() && a.at(ei).isDigit())
+            while (ei < a.size() && isAsciiDigit(a.at(ei)))
                 ++ei;
-            while (ej < b.size() && b.at(ej).isDigit())
+            while (ej < b.size() && isAsciiDigit(b.at(ej)))
                 ++ej;
             // Leading zeros do not count; then the longer number is larger.
             QStringView x = QStringView(a).mid(i, ei - i);
@@ -71,13 +76,17 @@ QString refusal(const QString &given, const QString &where, const QString &path,
 
 QStringList systemDevices(const QList<SystemPort> &ports, int count)
 {
+    // A port reported twice is an adapter if either report says so.
     QStringList adapters;
+    for (const SystemPort &p : ports) {
+        if (p.adapter && !p.location.isEmpty() && !adapters.contains(p.location))
+            adapters.append(p.location);
+    }
     QStringList onBoard;
     for (const SystemPort &p : ports) {
-        QStringList &list = p.adapter ? adapters : onBoard;
         if (!p.location.isEmpty() && !adapters.contains(p.location)
             && !onBoard.contains(p.location))
-            list.append(p.location);
+            onBoard.append(p.location);
     }
     std::sort(adapters.begin(), adapters.end(), naturalLess);
     std::sort(onBoard.begin(), onBoard.end(), naturalLess);
