@@ -50,6 +50,9 @@ private slots:
             << QStringList{"o /dev/ttyS10", "a /dev/ttyUSB10", "o /dev/ttyS2", "a /dev/ttyUSB2",
                            "a /dev/ttyACM0"}
             << QStringList{"/dev/ttyACM0", "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyS2"};
+        QTest::newRow("reported twice: an adapter if either says so")
+            << QStringList{"o /dev/ttyUSB0", "o /dev/ttyS3", "a /dev/ttyUSB0"}
+            << QStringList{"/dev/ttyUSB0", "/dev/ttyS3", "/dev/ttyS0", "/dev/ttyS1"};
         QTest::newRow("on-board by name")
             << QStringList{"o /dev/ttyS10", "o /dev/ttyS2", "o /dev/ttyAMA0"}
             << QStringList{"/dev/ttyAMA0", "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyS0"};
