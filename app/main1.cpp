@@ -118,7 +118,7 @@ void Main1::formLoad()
     // port can have: the name opens another device, and the user is told.
     const QStringList problems = ComPorts::problems();
     if (!problems.isEmpty())
-        msgBox(this, problems.join(u'\n'), QMessageBox::Ok, QMessageBox::Warning);
+        msgBox(this, problems.join(QStringLiteral("\n\n")), QMessageBox::Ok, QMessageBox::Warning);
 }
 
 bool Main1::eventFilter(QObject *watched, QEvent *event)
