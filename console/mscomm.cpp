@@ -146,7 +146,8 @@ bool MSComm::setPortOpen(bool open)
         // Which device, and why that one: the user may have meant another.
         QString label = portLabel();
         if (const QString note = ComPorts::originNote(m_commPort, device); !note.isEmpty())
-            label = QStringLiteral("COM%1 (%2, %3)").arg(QString::number(m_commPort), m_device, note);
+            label = QStringLiteral("COM%1 (%2, %3)")
+                        .arg(QString::number(m_commPort), m_device, note);
         m_error = QStringLiteral("%1 cannot be opened: %2.").arg(label, why);
         for (const QString &problem : device.problems)
             m_error += u' ' + problem;

@@ -155,7 +155,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(expected < d.problems.size());
         const QString &problem = d.problems.at(expected++);
         FUZZ_CHECK(problem.contains(QLatin1Char('"') + shownPath(value) + QLatin1Char('"')));
-        FUZZ_CHECK(problem.endsWith(QStringLiteral(" COM%1 opens %2.").arg(n).arg(shownPath(d.path))));
+        const QString opens = QStringLiteral(" COM%1 opens %2.").arg(n).arg(shownPath(d.path));
+        FUZZ_CHECK(problem.endsWith(opens));
     }
     FUZZ_CHECK(d.problems.size() == expected);
     return 0;

@@ -38,8 +38,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("ports"); // "a <path>": an adapter, "o <path>": on-board
         QTest::addColumn<QStringList>("devices");
-        QTest::newRow("none") << QStringList()
-                              << QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"};
+        QTest::newRow("none")
+            << QStringList() << QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"};
         QTest::newRow("one adapter")
             << QStringList{"a /dev/ttyUSB0"}
             << QStringList{"/dev/ttyUSB0", "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2"};

@@ -79,6 +79,9 @@ private slots:
         Windows::clear();
         m_net.reset();
         m_dialogs.reset();
+        qunsetenv("RM4630K_COM4");
+        QFile::remove(
+            QSettings(QStringLiteral("RM4630K"), QStringLiteral("rm4630k-utility")).fileName());
     }
 
     void startState()
@@ -138,7 +141,8 @@ private slots:
         qputenv("RM4630K_COM4", "/dev/pts/9");
         Main1 *m = load();
         QCOMPARE(m->Combo1->toolTip(),
-                 QStringLiteral("COM1: /dev/ttyUSB0\nCOM2: /dev/ttyS0 (not reported by the system)\n"
+                 QStringLiteral("COM1: /dev/ttyUSB0\n"
+                                "COM2: /dev/ttyS0 (not reported by the system)\n"
                                 "COM3: /dev/ttyACM9 (from the settings file)\n"
                                 "COM4: /dev/pts/9 (from RM4630K_COM4)\nOther text: as COM1"));
         QVERIFY(m_dialogs->shown().isEmpty());
@@ -149,8 +153,6 @@ private slots:
         QVERIFY2(m->Combo1->toolTip().startsWith(
                      QStringLiteral("COM1: /dev/ttyACM0\nCOM2: /dev/ttyUSB0\n")),
                  qPrintable(m->Combo1->toolTip()));
-        qunsetenv("RM4630K_COM4");
-        settings.clear();
     }
 
     // A NUL in the settings file's path (written "\0" there) is told once at
@@ -172,7 +174,6 @@ private slots:
                                "opens /dev/ttyUSB0."});
         QVERIFY(m->Combo1->toolTip().startsWith(
             QStringLiteral("COM1: /dev/ttyUSB0 (the path given is not usable)\n")));
-        QFile::remove(file);
     }
 
     void buttonsOpenTheirWindows()

@@ -49,6 +49,7 @@ private slots:
     {
         m_port.reset();
         m_link.reset();
+        QSettings(QStringLiteral("RM4630K"), QStringLiteral("rm4630k-utility")).clear();
     }
 
     // Code page 950 both ways; a double-byte character split between two
@@ -228,7 +229,8 @@ private slots:
         fake.list = {{QStringLiteral("/dev/rm4630k-no-adapter"), true}};
         QVERIFY(!openPort());
         const QString refused = m_port->errorText();
-        QVERIFY2(refused.startsWith(QStringLiteral("COM1 (/dev/rm4630k-no-adapter) cannot be opened: "))
+        QVERIFY2(refused.startsWith(
+                     QStringLiteral("COM1 (/dev/rm4630k-no-adapter) cannot be opened: "))
                      && refused.endsWith(QStringLiteral("COM1 opens /dev/rm4630k-no-adapter.")),
                  qPrintable(refused));
 
@@ -238,7 +240,6 @@ private slots:
         QVERIFY2(m_port->errorText().startsWith(QStringLiteral(
                      "COM2 (/dev/rm4630k-missing, from RM4630K_COM2) cannot be opened: ")),
                  qPrintable(m_port->errorText()));
-        settings.clear();
     }
 };
 
