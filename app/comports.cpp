@@ -107,14 +107,13 @@ QString pathProblem(const QString &path)
         if (c.category() == QChar::Other_Control)
             return QStringLiteral("it holds a control character");
     }
-    QString portName = path;
-    if (portName.startsWith(QLatin1String("/dev/")))
-        portName.remove(0, 5);
-    const qsizetype bytes = QFile::encodeName(portName).size();
+    const bool underDev = path.startsWith(QLatin1String("/dev/"));
+    const qsizetype bytes = QFile::encodeName(underDev ? path.mid(5) : path).size();
     if (bytes > kMaxPortNameBytes)
-        return QStringLiteral("the path is too long (%1 bytes after \"/dev/\", at most %2)")
-            .arg(bytes)
-            .arg(kMaxPortNameBytes);
+        return QStringLiteral("the path is too long (%1 bytes%2, at most %3)")
+            .arg(QString::number(bytes),
+                 underDev ? QStringLiteral(" after \"/dev/\"") : QString(),
+                 QString::number(kMaxPortNameBytes));
     return QString();
 }
 
