@@ -6,6 +6,8 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace ComPorts {
 
@@ -173,24 +175,80 @@ Device resolve(int n, const QByteArray &environmentValue, const QString &fileVal
     return d;
 }
 
+namespace {
+
+// The system's ports, asked for once and only when a name needs them:
+// asking takes milliseconds.
+class SystemLook
+{
+public:
+    // COM<n>'s device from the system, and whether the system listed it.
+    std::pair<QString, bool> device(int n)
+    {
+#ifdef Q_OS_WIN
+        return {comName(n), false};
+#else
+        if (!m_ports)
+            m_ports = Source::current().ports();
+        const QString path = systemDevices(*m_ports, std::max(n, kNames)).at(n - 1);
+        const bool listed = std::any_of(m_ports->begin(), m_ports->end(),
+                                        [&](const SystemPort &p) { return p.location == path; });
+        return {path, listed};
+#endif
+    }
+
+private:
+    std::optional<QList<SystemPort>> m_ports;
+};
+
+// What the environment and the settings file give for COM<n>.
+struct Given
+{
+    QByteArray environmentValue;
+    QString fileValue;
+    QString file;
+
+    explicit Given(int n)
+        : environmentValue(qgetenv(environmentVariable(n).constData()))
+    {
+        const QString utility = QString::fromLatin1(AppSettings::kUtilityName);
+        QSettings settings(QString::fromLatin1(AppSettings::kOrganization), utility);
+        fileValue = settings.value(kSection + QLatin1Char('/') + comName(n)).toString();
+        file = settings.fileName();
+    }
+    static bool usable(const QString &value)
+    {
+        return !value.isEmpty() && pathProblem(value).isEmpty();
+    }
+    static bool refused(const QString &value)
+    {
+        return !value.isEmpty() && !pathProblem(value).isEmpty();
+    }
+    bool settled() const
+    {
+        return usable(QString::fromLocal8Bit(environmentValue)) || usable(fileValue);
+    }
+    bool anyRefused() const
+    {
+        return refused(QString::fromLocal8Bit(environmentValue)) || refused(fileValue);
+    }
+};
+
+Device deviceWith(int n, const Given &given, SystemLook &look)
+{
+    std::pair<QString, bool> system;
+    if (!given.settled())
+        system = look.device(n);
+    return resolve(n, given.environmentValue, given.fileValue, system.first, system.second,
+                   given.file);
+}
+
+} // namespace
+
 Device device(int n)
 {
-    QString systemDevice;
-    bool listed = false;
-#ifdef Q_OS_WIN
-    systemDevice = comName(n);
-#else
-    const QList<SystemPort> ports = Source::current().ports();
-    systemDevice = systemDevices(ports, std::max(n, kNames)).at(n - 1);
-    listed = std::any_of(ports.begin(), ports.end(),
-                         [&](const SystemPort &p) { return p.location == systemDevice; });
-#endif
-    const QString utility = QString::fromLatin1(AppSettings::kUtilityName);
-    const QString fileValue = AppSettings::getSetting(utility, kSection, comName(n));
-    const QString file =
-        QSettings(QString::fromLatin1(AppSettings::kOrganization), utility).fileName();
-    return resolve(n, qgetenv(environmentVariable(n).constData()), fileValue, systemDevice,
-                   listed, file);
+    SystemLook look;
+    return deviceWith(n, Given(n), look);
 }
 
 QString originNote(int n, const Device &d)
@@ -213,9 +271,10 @@ QString originNote(int n, const Device &d)
 
 QString mappingText()
 {
+    SystemLook look;
     QStringList lines;
     for (int n = 1; n <= kNames; ++n) {
-        const Device d = device(n);
+        const Device d = deviceWith(n, Given(n), look);
         QStringList notes;
         if (const QString note = originNote(n, d); !note.isEmpty())
             notes << note;
@@ -232,9 +291,13 @@ QString mappingText()
 
 QStringList problems()
 {
+    SystemLook look;
     QStringList all;
-    for (int n = 1; n <= kNames; ++n)
-        all += device(n).problems;
+    for (int n = 1; n <= kNames; ++n) {
+        const Given given(n);
+        if (given.anyRefused())
+            all += deviceWith(n, given, look).problems;
+    }
     return all;
 }
 

@@ -83,8 +83,9 @@ Main1::Main1(QWidget *parent) : Form(parent)
 
     Combo1 = placed<QComboBox>(QStringLiteral("Combo1"), {1440, 1845, 855, 300});
     Combo1->setEditable(true);
-    // The tip names the device of each COM name, read when it shows, so
-    // that it follows adapters plugged in or out.
+    // The tip names the device of each COM name. It is made when it shows:
+    // so it follows adapters plugged in or out, and the start does not wait
+    // for the system's list of ports.
     Combo1->installEventFilter(this);
 
     connect(Command1, &QPushButton::clicked, this, [] { Windows::show(WindowName::Wizard); });
@@ -111,7 +112,6 @@ void Main1::formLoad()
     Combo1->addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
                       QStringLiteral("COM4")});
     Combo1->setCurrentIndex(0);
-    Combo1->setToolTip(ComPorts::mappingText());
     Text1->clear();
     printAddressSummary();
     // A device path in the environment or the settings file that no serial

@@ -140,7 +140,12 @@ private slots:
         settings.sync();
         qputenv("RM4630K_COM4", "/dev/pts/9");
         Main1 *m = load();
-        QCOMPARE(m->Combo1->toolTip(),
+        const auto hover = [m] {
+            QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), m->Combo1->mapToGlobal(QPoint(2, 2)));
+            QCoreApplication::sendEvent(m->Combo1, &event);
+            return m->Combo1->toolTip();
+        };
+        QCOMPARE(hover(),
                  QStringLiteral("COM1: /dev/ttyUSB0\n"
                                 "COM2: /dev/ttyS0 (not reported by the system)\n"
                                 "COM3: /dev/ttyACM9 (from the settings file)\n"
@@ -148,10 +153,7 @@ private slots:
         QVERIFY(m_dialogs->shown().isEmpty());
 
         ports.list.append({QStringLiteral("/dev/ttyACM0"), true});
-        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), m->Combo1->mapToGlobal(QPoint(2, 2)));
-        QCoreApplication::sendEvent(m->Combo1, &hover);
-        QVERIFY2(m->Combo1->toolTip().startsWith(
-                     QStringLiteral("COM1: /dev/ttyACM0\nCOM2: /dev/ttyUSB0\n")),
+        QVERIFY2(hover().startsWith(QStringLiteral("COM1: /dev/ttyACM0\nCOM2: /dev/ttyUSB0\n")),
                  qPrintable(m->Combo1->toolTip()));
     }
 
@@ -172,6 +174,8 @@ private slots:
                  QStringList{"COM1=\"/dev/\\x00null\" in section [ComPorts] of " + file
                              + " cannot be a serial device: it holds a control character. COM1 "
                                "opens /dev/ttyUSB0."});
+        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), m->Combo1->mapToGlobal(QPoint(2, 2)));
+        QCoreApplication::sendEvent(m->Combo1, &hover);
         QVERIFY(m->Combo1->toolTip().startsWith(
             QStringLiteral("COM1: /dev/ttyUSB0 (the path given is not usable)\n")));
     }
