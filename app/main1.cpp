@@ -1,5 +1,6 @@
 #include "app/main1.h"
 
+#include "app/comports.h"
 #include "app/dialogs.h"
 #include "app/hostnet.h"
 #include "app/launcherstate.h"
@@ -10,6 +11,7 @@
 #include "app/windows.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,6 +85,10 @@ Main1::Main1(QWidget *parent) : Form(parent)
     Combo1 = placed<QComboBox>(QStringLiteral("Combo1"), {1440, 1845, 855, 300});
     // The text as typed is the choice: "com3" reaches its readers as "com3".
     makeEditableAsTyped(Combo1);
+    // The tip names the device of each COM name. It is made when it shows:
+    // so it follows adapters plugged in or out, and the start does not wait
+    // for the system's list of ports.
+    Combo1->installEventFilter(this);
 
     connect(Command1, &QPushButton::clicked, this, [] { Windows::show(WindowName::Wizard); });
     connect(Command2, &QPushButton::clicked, this, [] { Windows::show(WindowName::frmMain); });
@@ -110,6 +116,18 @@ void Main1::formLoad()
     Combo1->setCurrentIndex(0);
     Text1->clear();
     printAddressSummary();
+    // A device path in the environment or the settings file that no serial
+    // port can have: the name opens another device, and the user is told.
+    const QStringList problems = ComPorts::problems();
+    if (!problems.isEmpty())
+        msgBox(this, problems.join(QStringLiteral("\n\n")), QMessageBox::Ok, QMessageBox::Warning);
+}
+
+bool Main1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Combo1 && event->type() == QEvent::ToolTip)
+        Combo1->setToolTip(ComPorts::mappingText());
+    return Form::eventFilter(watched, event);
 }
 
 QString Main1::ConvertAddressToString(quint32 longAddr)

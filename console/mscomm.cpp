@@ -1,6 +1,6 @@
 #include "console/mscomm.h"
 
-#include "app/settings.h"
+#include "app/comports.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -55,7 +55,7 @@ MSComm::~MSComm()
 
 QString MSComm::deviceName() const
 {
-    return AppSettings::comPortDevice(m_commPort);
+    return ComPorts::device(m_commPort).path;
 }
 
 QString MSComm::portLabel() const
@@ -136,13 +136,21 @@ bool MSComm::setPortOpen(bool open)
         return false;
     }
     OwnCall own(m_ownCall);
-    m_device = deviceName();
+    const ComPorts::Device device = ComPorts::device(m_commPort);
+    m_device = device.path;
     m_port->setPortName(m_device);
     if (!m_port->open(QIODevice::ReadWrite)) {
         QString why = m_port->errorString();
         if (m_port->error() == QSerialPort::PermissionError)
             why = QStringLiteral("it is in use or access is denied (%1)").arg(why);
-        m_error = QStringLiteral("%1 cannot be opened: %2.").arg(portLabel(), why);
+        // Which device, and why that one: the user may have meant another.
+        QString label = portLabel();
+        if (const QString note = ComPorts::originNote(m_commPort, device); !note.isEmpty())
+            label = QStringLiteral("COM%1 (%2, %3)")
+                        .arg(QString::number(m_commPort), m_device, note);
+        m_error = QStringLiteral("%1 cannot be opened: %2.").arg(label, why);
+        for (const QString &problem : device.problems)
+            m_error += u' ' + problem;
         m_port->clearError();
         return false;
     }

@@ -2,15 +2,19 @@
 #include "app/launcherstate.h"
 #include "app/main1.h"
 #include "app/windows.h"
+#include "tests/support/fakecomports.h"
 #include "tests/support/fakehostnet.h"
 #include "tests/support/scripteddialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 
@@ -80,6 +84,9 @@ private slots:
         Windows::clear();
         m_net.reset();
         m_dialogs.reset();
+        qunsetenv("RM4630K_COM4");
+        QFile::remove(
+            QSettings(QStringLiteral("RM4630K"), QStringLiteral("rm4630k-utility")).fileName());
     }
 
     void startState()
@@ -157,6 +164,57 @@ private slots:
         for (int i = 0; i < m->Combo1->count(); ++i)
             items << m->Combo1->itemText(i);
         QCOMPARE(items, (QStringList{"COM1", "COM2", "COM3", "COM4"}));
+    }
+
+    // The COM choice's tip names the device of each name and where it came
+    // from, as it is when the tip shows: an adapter plugged in comes first.
+    void comTipNamesEachDevice()
+    {
+        FakeComPorts ports;
+        ports.list = {{QStringLiteral("/dev/ttyUSB0"), true}};
+        QSettings settings(QStringLiteral("RM4630K"), QStringLiteral("rm4630k-utility"));
+        settings.setValue(QStringLiteral("ComPorts/COM3"), QStringLiteral("/dev/ttyACM9"));
+        settings.sync();
+        qputenv("RM4630K_COM4", "/dev/pts/9");
+        Main1 *m = load();
+        const auto hover = [m] {
+            QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), m->Combo1->mapToGlobal(QPoint(2, 2)));
+            QCoreApplication::sendEvent(m->Combo1, &event);
+            return m->Combo1->toolTip();
+        };
+        QCOMPARE(hover(),
+                 QStringLiteral("COM1: /dev/ttyUSB0\n"
+                                "COM2: /dev/ttyS0 (not reported by the system)\n"
+                                "COM3: /dev/ttyACM9 (from the settings file)\n"
+                                "COM4: /dev/pts/9 (from RM4630K_COM4)\nOther text: as COM1"));
+        QVERIFY(m_dialogs->shown().isEmpty());
+
+        ports.list.append({QStringLiteral("/dev/ttyACM0"), true});
+        QVERIFY2(hover().startsWith(QStringLiteral("COM1: /dev/ttyACM0\nCOM2: /dev/ttyUSB0\n")),
+                 qPrintable(m->Combo1->toolTip()));
+    }
+
+    // A NUL in the settings file's path (written "\0" there) is told once at
+    // start; the name opens the system's device, and the tip says so.
+    void unusablePathIsToldAtStart()
+    {
+        FakeComPorts ports;
+        ports.list = {{QStringLiteral("/dev/ttyUSB0"), true}};
+        const QString file =
+            QSettings(QStringLiteral("RM4630K"), QStringLiteral("rm4630k-utility")).fileName();
+        QFile raw(file);
+        QVERIFY(raw.open(QIODevice::WriteOnly));
+        raw.write("[ComPorts]\nCOM1=\"/dev/\\0null\"\n");
+        raw.close();
+        Main1 *m = load();
+        QCOMPARE(m_dialogs->messages(),
+                 QStringList{"COM1=\"/dev/\\x00null\" in section [ComPorts] of " + file
+                             + " cannot be a serial device: it holds a control character. COM1 "
+                               "opens /dev/ttyUSB0."});
+        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), m->Combo1->mapToGlobal(QPoint(2, 2)));
+        QCoreApplication::sendEvent(m->Combo1, &hover);
+        QVERIFY(m->Combo1->toolTip().startsWith(
+            QStringLiteral("COM1: /dev/ttyUSB0 (the path given is not usable)\n")));
     }
 
     void buttonsOpenTheirWindows()

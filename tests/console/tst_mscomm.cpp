@@ -1,6 +1,8 @@
 #include "console/mscomm.h"
+#include "tests/support/fakecomports.h"
 #include "tests/support/ptylink.h"
 
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -47,6 +49,7 @@ private slots:
     {
         m_port.reset();
         m_link.reset();
+        QSettings(QStringLiteral("RM4630K"), QStringLiteral("rm4630k-utility")).clear();
     }
 
     // Code page 950 both ways; a double-byte character split between two
@@ -203,6 +206,40 @@ private slots:
         if ((tio.c_iflag & IXON) && (tio.c_iflag & IXOFF))
             seen << "xon";
         QTEST(seen.join(u' '), "line");
+    }
+
+    // With nothing named, COM1 opens the system's first port (here the pty),
+    // also when the settings file names a path with a NUL. A port that cannot
+    // be opened is named in the message, with where its name came from.
+    void opensTheSystemsPortAndNamesTheDevice()
+    {
+        FakeComPorts fake;
+        fake.list = {{m_link->slavePath(), true}};
+        QSettings settings(QStringLiteral("RM4630K"), QStringLiteral("rm4630k-utility"));
+        settings.setValue(QStringLiteral("ComPorts/COM1"),
+                          QStringLiteral("/dev/") + QChar(0) + QStringLiteral("null"));
+        settings.sync();
+        QCOMPARE(ComPorts::device(1).problems.size(), 1);
+        QVERIFY(m_port->setCommPort(1));
+        QVERIFY2(openPort(), qPrintable(m_port->errorText()));
+        QVERIFY(m_port->Output(QStringLiteral("A")));
+        QTRY_COMPARE(m_fromPort, QByteArray("A"));
+        QVERIFY(m_port->setPortOpen(false));
+
+        fake.list = {{QStringLiteral("/dev/rm4630k-no-adapter"), true}};
+        QVERIFY(!openPort());
+        const QString refused = m_port->errorText();
+        QVERIFY2(refused.startsWith(
+                     QStringLiteral("COM1 (/dev/rm4630k-no-adapter) cannot be opened: "))
+                     && refused.endsWith(QStringLiteral("COM1 opens /dev/rm4630k-no-adapter.")),
+                 qPrintable(refused));
+
+        qputenv("RM4630K_COM2", "/dev/rm4630k-missing");
+        QVERIFY(m_port->setCommPort(2));
+        QVERIFY(!openPort());
+        QVERIFY2(m_port->errorText().startsWith(QStringLiteral(
+                     "COM2 (/dev/rm4630k-missing, from RM4630K_COM2) cannot be opened: ")),
+                 qPrintable(m_port->errorText()));
     }
 };
 
