@@ -55,6 +55,11 @@ QString findConnectionFile(const QString &fileName, const QStringList &folders)
     return QString();
 }
 
+QString openingFailedText(const QString &file, const QString &reason)
+{
+    return QStringLiteral("The connection file %1 could not be opened: %2.").arg(file, reason);
+}
+
 std::optional<GuideLaunch> launchForPort(const QString &portName, GuideId guide,
                                          const QStringList &folders)
 {

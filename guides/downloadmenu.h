@@ -38,6 +38,10 @@ struct GuideLaunch
     GuideId guide = GuideId::Terminalwizard;
 };
 
+// The message when the system could not open a connection file: the file and
+// the reason.
+QString openingFailedText(const QString &file, const QString &reason);
+
 // Nothing for a port name other than "COM1" to "COM4": neither the terminal
 // program nor the guide opens, silently.
 std::optional<GuideLaunch> launchForPort(const QString &portName, GuideId guide,
