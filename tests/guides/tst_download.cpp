@@ -11,6 +11,7 @@
 #include "tests/support/scripteddialogs.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,6 +76,12 @@ class TstDownload : public QObject
     std::unique_ptr<FakeShellOpen> m_shell;
 
 private slots:
+    void initTestCase()
+    {
+        // The test is no program of the build: its connection files are found
+        // in the current folder.
+        QVERIFY(QDir::setCurrent(QStringLiteral(RM_BUILD_DATA_DIR)));
+    }
     void init()
     {
         LauncherState::instance().reset();
