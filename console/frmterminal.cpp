@@ -181,7 +181,8 @@ void frmTerminal::buildConfigurationPart()
     Label10 = label(QStringLiteral("Label10"), QStringLiteral("Label10"),
                     {120, 480, 615, kLabelHeight}, area);
 
-    controlArray(Label6, QStringLiteral("Label6"), area);
+    for (size_t i = 0; i < Label6.size(); ++i)
+        Label6[i] = control<RuledHeading>(QStringLiteral("Label6(%1)").arg(i), area);
     const QString headings[] = {QStringLiteral("PC============="),
                                 QStringLiteral("4630K============="),
                                 QStringLiteral("Recommand==============")};

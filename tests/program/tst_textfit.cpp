@@ -22,12 +22,28 @@ struct Exception
 {
     const char *window;
     const char *control;
-    const char *why;
 };
 const Exception kExceptions[] = {
-    {"frmTerminal", "Label6(0)", "a column heading ruled out to the box's edge with \"=\""},
-    {"frmTerminal", "Label6(1)", "a column heading ruled out to the box's edge with \"=\""},
-    {"frmTerminal", "Label6(2)", "a column heading ruled out to the box's edge with \"=\""},
+    // Column headings ruled out with "=" past the box's edge, which cuts the
+    // rule between two characters.
+    {"frmTerminal", "Label6(0)"},
+    {"frmTerminal", "Label6(1)"},
+    {"frmTerminal", "Label6(2)"},
+};
+
+// Texts that the device's replies put in labels, the longest of their kind.
+struct Reply
+{
+    const char *window;
+    const char *control;
+    const char *text;
+};
+const Reply kReplies[] = {
+    // The device-like server's greeting, taken for the module name.
+    {"frmMain", "lblServerInfo(0)", "4630K1,v1.0.00,8 CommPorts"},
+    {"frmMain", "lblServerInfo(2)", "V1.0.00[01/06/2003]"},
+    {"frmMain", "lblMAC", "00:00:f1:86:97:a6"},
+    {"frmMain", "lblCommStatus", "115200,8,0,1"},
 };
 
 bool isException(const QString &window, const QString &control)
@@ -199,6 +215,10 @@ private slots:
         // The terminal pane too.
         if (auto *wide = w->findChild<QPushButton *>(QStringLiteral("cmdTerminal")))
             wide->click();
+        for (const Reply &r : kReplies) {
+            if (name == QLatin1String(r.window))
+                w->findChild<QLabel *>(QLatin1String(r.control))->setText(QLatin1String(r.text));
+        }
         w->show();
         Audit a(w);
         audit(a, w);
