@@ -93,9 +93,10 @@ private:
     QPixmap m_pressed;
 };
 
-// Opens every drop-down list at least as wide as its longest item (by default
-// an editable one is only as wide as its box, and cuts longer items); the rest
-// is the application style's.
+// Drop-down lists: a narrower button, which leaves the chosen item more room,
+// and a list that opens at least as wide as its longest item (by default one
+// that the user may type in is only as wide as its box, and cuts longer
+// items). The rest is the application style's.
 class ListWidthStyle final : public QProxyStyle
 {
 public:
