@@ -11,8 +11,10 @@ mode=${1:-run}
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
+# The fonts: the windows' face (Liberation Sans, of Arial's metrics) and the
+# Chinese texts' and the terminal's (Noto Sans CJK, Noto Sans Mono CJK).
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev
-          qt6-qpa-plugins libgl-dev fonts-noto-cjk)
+          qt6-qpa-plugins libgl-dev fonts-liberation2 fonts-noto-cjk)
 # The Modbus tests run against a server built on libmodbus; the fuzz targets
 # need clang and its libFuzzer.
 [ "$mode" = run ] || packages+=(libmodbus-dev clang libclang-rt-14-dev)

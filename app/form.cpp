@@ -25,11 +25,7 @@ void place(QWidget *w, int left, int top, int width, int height)
 Form::Form(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    // Every layout in twips was drawn for a narrow 8-point dialog face.
-    QFont face = font();
-    face.setPointSize(8);
-    face.setStretch(QFont::SemiCondensed);
-    setFont(face);
+    applyWindowLook(this);
 }
 
 Form::~Form() = default;

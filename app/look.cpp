@@ -1,7 +1,10 @@
 #include "app/look.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QPointer>
 #include <QProxyStyle>
@@ -10,11 +13,21 @@
 #include <QSvgRenderer>
 #include <qdrawutil.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
 const QSize kFaceSize(120, 38);
+// The windows' text size: 7.5 points at 96 dots per inch. Liberation Sans
+// (Arial) at 8 points runs wider than the dialog face of the layouts.
+constexpr int kFacePixels = 10;
+// The terminal's text size: the longest line of the device's menu (53
+// characters) fits the terminal box.
+constexpr int kTerminalPixels = 12;
+// The width of a drop-down list's button: the system's scroll bar width of
+// the layouts' platform, narrower than the application style's.
+constexpr int kComboButtonPixels = 16;
 // The face's rounded corners keep their size when it is stretched.
 const QMargins kFaceCorners(5, 5, 5, 5);
 
@@ -80,6 +93,54 @@ private:
     QPixmap m_pressed;
 };
 
+// Drop-down lists: a narrower button, which leaves the chosen item more room,
+// and a list that opens at least as wide as its longest item (by default one
+// that the user may type in is only as wide as its box, and cuts longer
+// items). The rest is the application style's.
+class ListWidthStyle final : public QProxyStyle
+{
+public:
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option,
+                         SubControl sub, const QWidget *widget) const override
+    {
+        QRect r = QProxyStyle::subControlRect(control, option, sub, widget);
+        if (control == CC_ComboBox && (sub == SC_ComboBoxArrow || sub == SC_ComboBoxEditField)) {
+            // A narrow list keeps room for its texts beside a narrower button
+            // (the windows run left to right).
+            const int gain = std::max(
+                0, QProxyStyle::subControlRect(control, option, SC_ComboBoxArrow, widget).width()
+                       - kComboButtonPixels);
+            if (sub == SC_ComboBoxArrow)
+                r.setLeft(r.left() + gain);
+            else
+                r.setRight(r.right() + gain);
+        }
+        if (control == CC_ComboBox && sub == SC_ComboBoxListBoxPopup) {
+            if (const auto *combo = qobject_cast<const QComboBox *>(widget))
+                r.setWidth(std::max(r.width(), listWidth(combo)));
+        }
+        return r;
+    }
+
+private:
+    int listWidth(const QComboBox *combo) const
+    {
+        const QAbstractItemView *view = combo->view();
+        const QFontMetrics fm(view->font());
+        int widest = 0;
+        for (int i = 0; i < combo->count(); ++i)
+            widest = std::max(widest, fm.horizontalAdvance(combo->itemText(i)));
+        // The items' text margins, the frames of the list and of its popup,
+        // and the scroll bar of a list longer than the popup.
+        int width = widest + 2 * (pixelMetric(PM_FocusFrameHMargin) + 1) + 2 * view->frameWidth();
+        if (const auto *popup = qobject_cast<const QFrame *>(view->parentWidget()))
+            width += 2 * popup->frameWidth();
+        if (combo->count() > combo->maxVisibleItems())
+            width += pixelMetric(PM_ScrollBarExtent);
+        return width;
+    }
+};
+
 // The build's raw pixels of resource at size ("name-WxH.argb" beside
 // "name.svg"); a null pixmap when there are none.
 QPixmap prerendered(const QString &resource, const QSize &size)
@@ -114,6 +175,58 @@ void applyButtonFace(QAbstractButton *button)
 {
     button->setStyle(buttonFaceStyle());
     button->setAttribute(Qt::WA_Hover);
+}
+
+QFont windowFont(const QFont &base)
+{
+    static const QStringList faces = [] {
+        QStringList found;
+        for (const QString &face : {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")}) {
+            if (QFontDatabase::hasFamily(face))
+                found << face;
+        }
+        return found;
+    }();
+    QFont f = base;
+    // In pixels, as the layouts are: a screen set to more dots per inch
+    // enlarges both alike.
+    f.setPixelSize(kFacePixels);
+    if (faces.isEmpty()) {
+        // The system's face is wider: narrowed, the layouts hold most texts.
+        f.setStretch(QFont::SemiCondensed);
+        return f;
+    }
+    // Characters that the face lacks (the Chinese texts) come from the
+    // system's fallback faces.
+    f.setFamilies(faces + base.families());
+    return f;
+}
+
+QFont terminalFont(const QFont &base)
+{
+    static const QStringList faces = [] {
+        QStringList found;
+        for (const char *face : {"Noto Sans Mono CJK TC", "Noto Sans Mono CJK HK",
+                                 "Noto Sans Mono CJK SC", "Noto Sans Mono CJK JP"}) {
+            if (QFontDatabase::hasFamily(QLatin1String(face)))
+                found << QLatin1String(face);
+        }
+        return found;
+    }();
+    QFont f = faces.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : base;
+    if (!faces.isEmpty())
+        f.setFamilies(faces);
+    f.setStyleHint(QFont::TypeWriter);
+    f.setFixedPitch(true);
+    f.setPixelSize(kTerminalPixels);
+    return f;
+}
+
+void applyWindowLook(QWidget *window)
+{
+    window->setFont(windowFont(window->font()));
+    if (!dynamic_cast<ListWidthStyle *>(QApplication::style()))
+        QApplication::setStyle(new ListWidthStyle);
 }
 
 QImage artworkImage(const QString &resource, const QSize &size, qreal ratio)

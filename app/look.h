@@ -9,9 +9,25 @@
 #include <initializer_list>
 
 class QAbstractButton;
+class QFont;
+class QWidget;
 
 // The program's common look: graphical buttons with a light-blue gradient face.
 void applyButtonFace(QAbstractButton *button);
+
+// The face of every window's texts: the layouts in twips were drawn for an
+// 8-point dialog face, whose texts Arial's metrics (Liberation Sans, Arial)
+// fit. Without either, base's face, narrowed.
+QFont windowFont(const QFont &base);
+
+// The face of the text that a device sends: fixed pitch, with the Chinese
+// characters at twice the width of the others (Noto Sans Mono CJK); without
+// it, base's size in the system's fixed-pitch face.
+QFont terminalFont(const QFont &base);
+
+// Gives window the program's face and makes every drop-down list of the
+// program open as wide as its longest item.
+void applyWindowLook(QWidget *window);
 
 // A picture of the artwork at resource (SVG), size pixels at the
 // application's device pixel ratio; a null pixmap when the resource is missing.

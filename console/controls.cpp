@@ -4,6 +4,8 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -170,4 +172,15 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton)
         emit clicked();
     QLabel::mousePressEvent(event);
+}
+
+void RuledHeading::paintEvent(QPaintEvent *)
+{
+    QString shown = text();
+    const QFontMetrics fm(font());
+    while (!shown.isEmpty() && fm.horizontalAdvance(shown) > contentsRect().width())
+        shown.chop(1);
+    QPainter p(this);
+    style()->drawItemText(&p, contentsRect(), int(alignment()), palette(), isEnabled(), shown,
+                          foregroundRole());
 }

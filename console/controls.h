@@ -80,3 +80,16 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
 };
+
+// A column heading ruled out with "=" past its box's edge: the box cuts the
+// rule between two characters, never through one (a cut "=" reads as ":").
+class RuledHeading : public QLabel
+{
+    Q_OBJECT
+
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};

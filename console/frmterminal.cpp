@@ -31,6 +31,7 @@ namespace {
 
 constexpr int kTimer1Ms = 1000; // connect clock
 constexpr int kTimer2Ms = 2000; // how long a status text stays
+constexpr int kStatusPixels = 12; // the status bar's text size
 
 // Heights of the kinds of control whose height the layout leaves out (twips).
 constexpr int kLabelHeight = 255;
@@ -74,7 +75,7 @@ frmTerminal::frmTerminal(QWidget *parent) : Form(parent)
     layout->addWidget(m_client);
     layout->addWidget(sbrStatus);
 
-    resize(twips(kWideWidth), layout->sizeHint().height());
+    resize(twips(kDesignWidth), layout->sizeHint().height());
     wireConsoleOperations();
 }
 
@@ -147,6 +148,10 @@ void frmTerminal::buildStatusBar()
     sbrStatus->setObjectName(QStringLiteral("sbrStatus"));
     sbrStatus->setSizeGripEnabled(false);
     sbrStatus->setMinimumWidth(0);
+    // Its texts are Chinese, which the windows' small face leaves hard to read.
+    QFont chinese = sbrStatus->font();
+    chinese.setPixelSize(kStatusPixels);
+    sbrStatus->setFont(chinese);
     auto panel = [this](const char *key, const QString &text, const QString &tip, int stretch) {
         auto *l = new QLabel(text, sbrStatus);
         l->setObjectName(QString::fromLatin1(key));
@@ -176,7 +181,8 @@ void frmTerminal::buildConfigurationPart()
     Label10 = label(QStringLiteral("Label10"), QStringLiteral("Label10"),
                     {120, 480, 615, kLabelHeight}, area);
 
-    controlArray(Label6, QStringLiteral("Label6"), area);
+    for (size_t i = 0; i < Label6.size(); ++i)
+        Label6[i] = control<RuledHeading>(QStringLiteral("Label6(%1)").arg(i), area);
     const QString headings[] = {QStringLiteral("PC============="),
                                 QStringLiteral("4630K============="),
                                 QStringLiteral("Recommand==============")};
@@ -356,6 +362,8 @@ void frmTerminal::buildConfigurationPart()
 void frmTerminal::buildTerminalPane()
 {
     txtTerm = placed<TerminalBox>(QStringLiteral("txtTerm"), {6000, 120, 5415, 4410}, m_client);
+    // The device's menu columns and file listings line up in a fixed pitch.
+    txtTerm->setFont(terminalFont(txtTerm->font()));
     txtTerm->setKeyPressHandler([this](int &key) { txtTerm_KeyPress(key); });
 
     // They lie on the terminal box.
@@ -371,7 +379,9 @@ void frmTerminal::buildTerminalPane()
 
 void frmTerminal::setFormWidthTwips(int width)
 {
-    resize(twips(width), height());
+    // The widths count the window's borders, the client area is what lies
+    // inside them: at the narrow width the terminal pane is wholly hidden.
+    resize(twips(width - (kWideWidth - kDesignWidth)), height());
 }
 
 QLabel *frmTerminal::frontPicture() const

@@ -38,10 +38,12 @@ class frmTerminal : public Form
     Q_OBJECT
 
 public:
-    // Widths of the window: the configuration part alone, and with the
-    // terminal pane uncovered (twips).
+    // Widths of the window with its borders: the configuration part alone,
+    // and with the terminal pane uncovered (twips).
     static constexpr int kNarrowWidth = 6090;
     static constexpr int kWideWidth = 11625;
+    // The client area of the design, inside the borders (twips).
+    static constexpr int kDesignWidth = 11490;
     static constexpr int kDesignHeight = 4620;
 
     explicit frmTerminal(QWidget *parent = nullptr);

@@ -1,10 +1,13 @@
 #include "guides/download.h"
 
+#include "app/dialogs.h"
+#include "app/windows.h"
 #include "guides/downloadmenu.h"
 #include "guides/guidecontrols.h"
 #include "guides/shellopen.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 
 #include <algorithm>
@@ -82,8 +85,17 @@ void Download::ShowGuideForPort(GuideId guide)
     const auto launch = launchForPort(Label5->text(), guide, connectionFileFolders());
     if (!launch)
         return;
-    // The terminal program runs on its own; nothing waits for it, and a file
-    // that cannot be opened is the system's to report.
-    ShellOpen::current().openFile(launch->file);
-    showModal(Guides::guide(launch->guide).windowName);
+    // The terminal program runs on its own and nothing waits for it. Should
+    // the opening fail, its answer comes while the guide is open: it is said
+    // over the guide, or over the menu once the guide has closed.
+    const QString file = launch->file;
+    const QString guideName = Guides::guide(launch->guide).windowName;
+    QPointer<Download> self(this);
+    ShellOpen::current().openFile(file, [self, file, guideName](const QString &reason) {
+        QWidget *over = Windows::loaded(guideName);
+        if (!over)
+            over = self;
+        msgBox(over, openingFailedText(file, reason), QMessageBox::Ok, QMessageBox::Warning);
+    });
+    showModal(guideName);
 }

@@ -21,18 +21,15 @@ QString connectionFileName(const QString &portName)
     return QString();
 }
 
-QString buildDataFolder()
-{
-    return QStringLiteral(RM_GUIDES_DATA_DIR);
-}
-
 QStringList connectionFileFolders()
 {
     QStringList candidates{QDir::currentPath()};
     // Before the application object exists there is no program folder to ask.
-    if (QCoreApplication::instance())
-        candidates.append(QCoreApplication::applicationDirPath() + QStringLiteral("/data"));
-    candidates.append(buildDataFolder());
+    if (QCoreApplication::instance()) {
+        const QDir program(QCoreApplication::applicationDirPath());
+        candidates.append(program.filePath(QStringLiteral("data")));
+        candidates.append(program.filePath(QStringLiteral(RM_INSTALLED_DATA_DIR)));
+    }
 
     QStringList folders;
     for (const QString &c : candidates) {
@@ -53,6 +50,11 @@ QString findConnectionFile(const QString &fileName, const QStringList &folders)
             return info.absoluteFilePath();
     }
     return QString();
+}
+
+QString openingFailedText(const QString &file, const QString &reason)
+{
+    return QStringLiteral("The connection file %1 could not be opened: %2.").arg(file, reason);
 }
 
 std::optional<GuideLaunch> launchForPort(const QString &portName, GuideId guide,

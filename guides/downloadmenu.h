@@ -16,12 +16,11 @@ namespace Guides {
 // (case and blanks count); empty for any other name.
 QString connectionFileName(const QString &portName);
 
-// Where the program's own data files were put by the build.
-QString buildDataFolder();
-
 // The folders searched for a connection file, in order: the current folder
 // (where the file opens by its bare name), the "data" folder beside the
-// program, then the build's data folder. Each folder once.
+// program (where the build puts them), then the installed data folder, found
+// from the program's folder (bin/../share/rm4630k-utility), so that an
+// installed copy may be moved. Each folder once.
 QStringList connectionFileFolders();
 
 // The path of fileName in the first folder that holds it as a file; empty
@@ -37,6 +36,10 @@ struct GuideLaunch
     bool found = false;
     GuideId guide = GuideId::Terminalwizard;
 };
+
+// The message when the system could not open a connection file: the file and
+// the reason.
+QString openingFailedText(const QString &file, const QString &reason);
 
 // Nothing for a port name other than "COM1" to "COM4": neither the terminal
 // program nor the guide opens, silently.

@@ -158,8 +158,10 @@ void frmMain::buildControls()
     // Server information
     heading("Label6", "Server Infomation", 120, 1620, 2400);
     controlArray(lblServerInfo, QStringLiteral("lblServerInfo"));
-    place(lblServerInfo[0], 240, 1920, 1575, kLabelHeight);
-    place(lblServerInfo[1], 1920, 1920, 1695, kLabelHeight);
+    // Room for the device-like server's greeting, which Connect takes for the
+    // module name.
+    place(lblServerInfo[0], 240, 1920, 2775, kLabelHeight);
+    place(lblServerInfo[1], 3120, 1920, 1575, kLabelHeight);
     place(lblServerInfo[2], 240, 2220, 4455, kLabelHeight);
     for (QLabel *l : lblServerInfo)
         l->setText(kUnconnected);

@@ -1,5 +1,7 @@
 #include "app/look.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QTest>
 
 class TstLook : public QObject
@@ -20,6 +22,26 @@ private slots:
             QVERIFY2(!shown.isNull() && shown.convertToFormat(QImage::Format_ARGB32_Premultiplied)
                          == artworkImage(QString::fromLatin1(resource), size, 1.0), resource);
         }
+    }
+
+    // A drop-down list opens as wide as its longest item, also one that the
+    // user may type in, whose box is narrower.
+    void listIsAsWideAsItsLongestItem()
+    {
+        QWidget window;
+        applyWindowLook(&window);
+        auto *list = new QComboBox(&window);
+        list->setEditable(true);
+        list->setGeometry(0, 0, 60, 21);
+        const QString longest = QStringLiteral("Function Code 16(0x10) Write Multiple Registers");
+        list->addItems({QStringLiteral("short"), longest});
+        window.show();
+        list->showPopup();
+        QAbstractItemView *view = list->view();
+        QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+        QVERIFY2(view->viewport()->width() >= QFontMetrics(view->font()).horizontalAdvance(longest),
+                 qPrintable(QString::number(view->viewport()->width())));
+        list->hidePopup();
     }
 };
 

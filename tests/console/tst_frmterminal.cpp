@@ -111,6 +111,18 @@ private slots:
         QTRY_COMPARE(m_fromPort, QByteArray("hi"));
     }
 
+    // Device text in a fixed pitch that has the Chinese characters, two
+    // columns wide: the menu's value columns and the DIR listing line up.
+    void deviceTextLinesUp()
+    {
+        const QFontMetrics fm(m_f->txtTerm->font());
+        const int column = fm.horizontalAdvance(u'i');
+        QCOMPARE(fm.horizontalAdvance(QStringLiteral("NVCONF   EXE")), 12 * column);
+        QCOMPARE(fm.horizontalAdvance(QStringLiteral("M : 1:57600")), 11 * column);
+        QVERIFY(fm.inFont(QChar(0x7D42)) && fm.inFont(QChar(0x7AEF))); // 終端
+        QCOMPARE(fm.horizontalAdvance(QStringLiteral("終端")), 4 * column);
+    }
+
     // A double-byte character split between arrivals, a backspace in an
     // arrival of its own, and far more than the cap: the box keeps the
     // newest text, bounded by the input buffer, and shows what it holds.

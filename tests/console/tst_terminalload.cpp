@@ -160,7 +160,10 @@ private slots:
         QCOMPARE(readBack(f), shown);
 
         // Window, port and pane; no saved settings: nothing changes.
-        QCOMPARE(f->width(), twips(frmTerminal::kNarrowWidth));
+        // 6090 twips with the borders (135 twips, as 11625 is to the design's
+        // 11490): no sliver of the terminal pane shows.
+        QCOMPARE(f->width(), twips(6090 - 135));
+        QVERIFY(f->txtTerm->mapTo(f, QPoint(0, 0)).x() >= f->width());
         const QRect screen = f->screen()->geometry();
         QCOMPARE(f->x(), screen.left() + (screen.width() - f->width()) / 2);
         QVERIFY(f->MSComm1->PortOpen() && f->frontPicture() == f->imgConnected);

@@ -11,6 +11,7 @@
 #include "tests/support/scripteddialogs.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,18 +21,21 @@
 
 namespace {
 
-// Records the files it is asked to open instead of opening them.
+// Records the files it is asked to open instead of opening them; fails each
+// opening later with failure, when it is set.
 class FakeShellOpen : public ShellOpen
 {
 public:
     FakeShellOpen() { install(this); }
     ~FakeShellOpen() override { install(nullptr); }
-    bool openFile(const QString &path) override
+    void openFile(const QString &path, Failed failed) override
     {
         opened << path;
-        return true;
+        if (!failure.isEmpty())
+            QTimer::singleShot(0, QCoreApplication::instance(), [failed, why = failure] { failed(why); });
     }
     QStringList opened;
+    QString failure;
 };
 
 // What came up while a "Wizard" button's guide was open.
@@ -72,6 +76,12 @@ class TstDownload : public QObject
     std::unique_ptr<FakeShellOpen> m_shell;
 
 private slots:
+    void initTestCase()
+    {
+        // The test is no program of the build: its connection files are found
+        // in the current folder.
+        QVERIFY(QDir::setCurrent(QStringLiteral(RM_BUILD_DATA_DIR)));
+    }
     void init()
     {
         LauncherState::instance().reset();
@@ -138,6 +148,29 @@ private slots:
         // Back in the menu, which stays open.
         QVERIFY(Windows::loaded(WindowName::Download));
         QVERIFY(!Windows::loaded(seen.window));
+    }
+
+    // An opening that fails is said, naming the file and the reason; the
+    // guide opens all the same.
+    void failedOpeningIsSaid()
+    {
+        m_shell->failure = QStringLiteral("no program is set for it");
+        Download *d = Windows::get<Download>(WindowName::Download);
+        QVERIFY(d);
+        d->Label5->setText(QStringLiteral("COM2"));
+        GuideSeen seen;
+        {
+            QObject scope;
+            watchForGuide(&scope, seen, *m_shell);
+            d->Command1->click();
+        }
+        QVERIFY(seen.modal);
+        QTRY_COMPARE(m_dialogs->shown().size(), 1);
+        const QString text = m_dialogs->shown().first().text;
+        QCOMPARE(QFileInfo(m_shell->opened.value(0)).fileName(), QStringLiteral("term2.ht"));
+        QVERIFY2(text.contains(m_shell->opened.first())
+                     && text.contains(QStringLiteral("no program is set for it")),
+                 qPrintable(text));
     }
 
     void typedInTheLauncher_data()

@@ -114,8 +114,12 @@ private slots:
         const QStringList folders = connectionFileFolders();
         QVERIFY(QDir::setCurrent(before));
         QCOMPARE(QDir(folders.first()).canonicalPath(), QDir(dir.path()).canonicalPath());
-        QVERIFY(folders.contains(QDir::cleanPath(buildDataFolder())));
-        QCOMPARE(folders.size(), QSet<QString>(folders.begin(), folders.end()).size());
+        // Then the build's folder beside the program and the installed one,
+        // both found from the program's folder.
+        const QDir program(QCoreApplication::applicationDirPath());
+        QCOMPARE(folders.mid(1),
+                 QStringList({QDir::cleanPath(program.filePath("data")),
+                              QDir::cleanPath(program.filePath("../share/rm4630k-utility"))}));
     }
 
     void shippedFiles_data()
@@ -131,8 +135,9 @@ private slots:
     {
         QFETCH(int, port);
         const QString name = connectionFileName(QStringLiteral("COM%1").arg(port));
-        const QString path = findConnectionFile(name, {buildDataFolder()});
-        QVERIFY2(!path.isEmpty(), qPrintable(buildDataFolder() + '/' + name));
+        const QString buildData = QStringLiteral(RM_BUILD_DATA_DIR);
+        const QString path = findConnectionFile(name, {buildData});
+        QVERIFY2(!path.isEmpty(), qPrintable(buildData + '/' + name));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly | QIODevice::Text));
         const QString text = QString::fromUtf8(f.readAll());
