@@ -201,9 +201,17 @@ void Configurate::Form_Load()
     // report left in the folder would describe another network.
     const QString report = QDir::current().filePath(IpconfigReport::kFileName);
     QString why;
-    const bool asked = IpconfigReport::produce(report, &why);
+    bool refused = false;
+    const bool asked = IpconfigReport::produce(report, &why, &refused);
     if (!asked)
         qWarning("The PC's addresses are not known: %s", qPrintable(why));
+    // A link or other non-file under the report's name may be someone's trap
+    // in a shared folder: the user hears of it.
+    if (refused) {
+        msgBox(this, why, QMessageBox::Ok, QMessageBox::Warning);
+        if (!self || Windows::isEnding())
+            return;
+    }
     if (!wait(kReportWaitMs))
         return;
     ShowPcAddresses(asked ? IpconfigReport::readFile(report) : IpconfigReport::PcAddresses{});

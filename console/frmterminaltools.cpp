@@ -90,8 +90,9 @@ void frmTerminal::WriteLog(const QString &text)
     if (!log)
         return;
     // While the user is asked about a failed write, what arrives meanwhile
-    // waits behind it: one question at a time, and the log keeps its order.
-    if (log->heldBytes() > 0) {
+    // waits behind it (its newest part, past the log's bound): one question
+    // at a time, and the log keeps its order.
+    if (log->isHolding()) {
         log->hold(text);
         return;
     }

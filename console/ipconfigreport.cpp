@@ -2,8 +2,6 @@
 
 #include "app/hostnet.h"
 
-#include <QFile>
-
 namespace IpconfigReport {
 
 namespace {
@@ -48,14 +46,6 @@ PcAddresses read(const QByteArray &report)
     const QString text = QString::fromLatin1(report);
     return {valueAfter(text, kLabelIp), valueAfter(text, kLabelMask),
             valueAfter(text, kLabelGateway)};
-}
-
-PcAddresses readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return read(file.read(kMaxReportBytes));
 }
 
 QByteArray write(const PcAddresses &pc)

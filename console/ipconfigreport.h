@@ -46,7 +46,8 @@ QString valueAfter(const QString &report, const QString &label);
 PcAddresses read(const QByteArray &report);
 
 // The report at path, read whole up to kMaxReportBytes; empty values when it
-// is missing or cannot be read.
+// is missing or cannot be read. Only a plain file is read, never through a
+// symbolic link, and the opening never waits (a named pipe gives nothing).
 PcAddresses readFile(const QString &path);
 
 // A report in the command's form, with CR LF line ends, listing one adapter
@@ -60,8 +61,10 @@ PcAddresses fromHostNet(HostNet::Source &source);
 
 // Has the report written to path: on Windows by the system's command, which
 // is started and not waited for; elsewhere here, at once, from the host
-// network information. False with a reason when it could not be started or
-// written.
-bool produce(const QString &path, QString *why = nullptr);
+// network information. False with a reason, naming path, when it could not
+// be started or written. A path that is a symbolic link, or anything but a
+// plain file, is refused (refused set): others may write the folder, and
+// nothing is written or emptied through such a name.
+bool produce(const QString &path, QString *why = nullptr, bool *refused = nullptr);
 
 } // namespace IpconfigReport

@@ -1,6 +1,7 @@
 #include "console/terminallog.h"
 
 #include "app/codepage.h"
+#include "console/terminaltools.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -38,18 +39,44 @@ void TerminalLog::close()
     if (m_device)
         m_device->close();
     m_device.reset();
+    m_pending.clear();
     m_held.clear();
+    m_heldChars = 0;
+    m_dropped = 0;
+    m_atLineStart = true;
 }
 
 bool TerminalLog::write(const QString &text)
 {
-    hold(text);
+    if (isHolding())
+        hold(text);
+    else
+        m_pending = Cp950::fromUnicode(text);
     return writeHeld();
 }
 
 void TerminalLog::hold(const QString &text)
 {
-    m_held += Cp950::fromUnicode(text);
+    if (text.isEmpty())
+        return;
+    m_held.push_back(text);
+    m_heldChars += text.size();
+    // Past the bound the oldest held text goes: what came last is what the
+    // user most likely wants when the disk has room again.
+    while (m_heldChars > kHeldChars) {
+        QString &oldest = m_held.front();
+        qsizetype cut = m_heldChars - kHeldChars;
+        if (cut < oldest.size() && oldest.at(cut).isLowSurrogate())
+            ++cut;
+        if (cut >= oldest.size()) {
+            cut = oldest.size();
+            m_held.pop_front();
+        } else {
+            oldest.remove(0, cut);
+        }
+        m_heldChars -= cut;
+        m_dropped += cut;
+    }
 }
 
 bool TerminalLog::retry()
@@ -63,16 +90,32 @@ bool TerminalLog::writeHeld()
         m_error = QStringLiteral("The log is not open.");
         return false;
     }
-    while (!m_held.isEmpty()) {
-        const qint64 n = m_device->write(m_held);
-        if (n <= 0) {
-            m_error = m_device->errorString();
-            if (m_error.isEmpty())
-                m_error = QStringLiteral("The log cannot be written.");
-            return false;
+    for (;;) {
+        while (!m_pending.isEmpty()) {
+            const qint64 n = m_device->write(m_pending);
+            if (n <= 0) {
+                m_error = m_device->errorString();
+                if (m_error.isEmpty())
+                    m_error = QStringLiteral("The log cannot be written.");
+                return false;
+            }
+            m_atLineStart = m_pending.at(n - 1) == '\n';
+            // A part that went out is not written again.
+            m_pending.remove(0, n);
         }
-        // A part that went out is not written again.
-        m_held.remove(0, n);
+        // The note stands where the gap is: after what went before it, and
+        // before the text that was kept.
+        if (m_dropped > 0) {
+            m_pending = Cp950::fromUnicode(
+                (m_atLineStart ? QString() : QStringLiteral("\r\n"))
+                + TerminalTools::notLoggedText(m_dropped) + QStringLiteral("\r\n"));
+            m_dropped = 0;
+            continue;
+        }
+        if (m_held.empty())
+            return true;
+        m_pending = Cp950::fromUnicode(m_held.front());
+        m_heldChars -= m_held.front().size();
+        m_held.pop_front();
     }
-    return true;
 }

@@ -29,6 +29,11 @@ QString logOpenFailedText(const QString &path, const QString &why)
     return QStringLiteral("無法開啟記錄檔 %1: %2").arg(fullPath(path), why);
 }
 
+QString notLoggedText(qint64 chars)
+{
+    return QStringLiteral("*** 記錄檔無法寫入, %1 個字元未記錄 ***").arg(chars);
+}
+
 QString notFoundText(const QString &path)
 {
     return fullPath(path) + QStringLiteral(" 找不到!");

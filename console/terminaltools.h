@@ -26,6 +26,9 @@ QString replaceQuestion(const QString &path);
 QString logCaption(const QString &path);
 // A log that cannot be opened or created: its full path and why.
 QString logOpenFailedText(const QString &path, const QString &why);
+// The line that the capture log gets where text was left out while it could
+// not be written.
+QString notLoggedText(qint64 chars);
 // The file's full path + " 找不到!".
 QString notFoundText(const QString &path);
 // "ATDT" + number + CR LF.

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -327,8 +328,8 @@ void ModbusTCP::cmdSend_Click()
     Winsock1->SendData(frame);
     // Logged before the yield: the reply may be handled inside it, and its
     // line must follow the request's.
-    if (DataLogOn)
-        m_log.writeLine(ModbusText::sendLogLine(ModbusText::now(), line));
+    if (DataLogOn && !writeLog(ModbusText::sendLogLine(ModbusText::now(), line)))
+        return;
     wait(0);
 }
 
@@ -353,8 +354,9 @@ void ModbusTCP::Winsock1_DataArrival(qint64)
     QByteArray data;
     Winsock1->GetData(data);
     ModbusText::forEachReceiveLine(data, [this](QLatin1StringView line) { lstReceive->addItem(line); });
-    if (DataLogOn)
-        m_log.writeLine(ModbusText::receiveLogLine(lstReceive->text(lstReceive->count() - 1)));
+    if (DataLogOn
+        && !writeLog(ModbusText::receiveLogLine(lstReceive->text(lstReceive->count() - 1))))
+        return;
     m_counters.countReceived(data.size());
     showCounts();
     lstReceive->setCurrentRow(lstReceive->count() - 1);
@@ -541,6 +543,25 @@ void ModbusTCP::chkDataLog_Click(bool ticked)
         return;
     }
     DataLogOn = true;
+}
+
+bool ModbusTCP::writeLog(const QString &line)
+{
+    if (!m_log.isOpen() || m_log.writeLine(line))
+        return true;
+    // Said once: the log stops before the box shows, so that frames that come
+    // meanwhile ask nothing more. What was written stays in the file.
+    const QString reason = m_log.errorString();
+    DataLogOn = false;
+    m_log.close();
+    chkDataLog->setChecked(false);
+    const QPointer<ModbusTCP> self(this);
+    msgBox(this,
+           QStringLiteral("%1 cannot be written: %2. The data log is closed; the lines "
+                          "written before stay in it.")
+               .arg(kLogFileName, reason),
+           QMessageBox::Ok, QMessageBox::Warning);
+    return !self.isNull();
 }
 
 void ModbusTCP::cboFunction_Click()

@@ -118,6 +118,9 @@ private:
     // Max and min back to their start values, in the variables and the boxes.
     void resetRoundTrips();
     void applyTimer1();
+    // Adds line to the data log; a failed write stops the log and says so.
+    // False when the window went while it said so.
+    bool writeLog(const QString &line);
     void onSocketStateChanged(int state);
 
     ModbusCounters m_counters;

@@ -4,12 +4,15 @@
 //   the port in one piece, both into a plain reader of a pseudo-terminal;
 // - 10 MB of console text taken in by the terminal pane with a log file open
 //   against the same without a log.
+// - a full disk: 10 MB of console text taken in while the question about a
+//   failed log write is open, and the memory that it holds meanwhile.
 // Reports medians, same-run ratios and the longest stall of the event loop.
 #include "app/codepage.h"
 #include "app/dialogs.h"
 #include "console/controls.h"
 #include "console/frmterminal.h"
 #include "console/mscomm.h"
+#include "console/terminallog.h"
 #include "bench/support/benchtools.h"
 #include "tests/support/ptylink.h"
 
@@ -30,15 +33,19 @@ constexpr qsizetype kTextBytes = 10 * 1024 * 1024;
 constexpr int kRounds = 5;
 constexpr double kMB = 1024.0 * 1024.0;
 
-// Answers every file dialog with one path and every box with its first button.
+// Answers every file dialog with one path and every box with its first button
+// but No; a Retry/Cancel question runs whileAsked, which answers it.
 class FixedDialogs : public Dialogs
 {
 public:
     QString path;
+    std::function<QMessageBox::StandardButton()> whileAsked;
     QMessageBox::StandardButton message(QWidget *, const QString &text,
                                         QMessageBox::StandardButtons buttons, QMessageBox::Icon,
                                         const QString &) override
     {
+        if (buttons.testFlag(QMessageBox::Retry) && whileAsked)
+            return whileAsked();
         std::fprintf(stderr, "box: %s\n", qPrintable(text));
         return buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
     }
@@ -49,6 +56,13 @@ public:
     QString openFile(QWidget *, const QString &, const QString &) override { return path; }
     QString saveFile(QWidget *, const QString &, const QString &) override { return path; }
 };
+
+// Memory taken from malloc, large blocks included.
+double allocatedBytes()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return static_cast<double>(m.uordblks + m.hblkhd);
+}
 
 // Runs the event loop until done() or 120 s.
 void waitFor(const std::function<bool()> &done)
@@ -155,6 +169,32 @@ int main(int argc, char *argv[])
                     logRate.back());
     }
 
+    // A full disk: the first arrival fails, and the rest of a long flood
+    // comes while the question is open (in one stream: the port reads on
+    // while it has bytes waiting).
+    const QByteArray floodEnd = "end of flood\r\n";
+    const qsizetype floodBytes = 3 * text.size() + floodEnd.size();
+    dialogs.path = QStringLiteral("/dev/full");
+    pane.OpenLogFile->trigger();
+    pane.txtTerm->setText(QString());
+    double allocatedAsked = 0, allocatedFlooded = 0;
+    qsizetype held = 0;
+    bool asked = false;
+    dialogs.whileAsked = [&] {
+        asked = true;
+        allocatedAsked = allocatedBytes();
+        waitFor([&] { return pane.txtTerm->text().endsWith(QLatin1String(floodEnd)); });
+        allocatedFlooded = allocatedBytes();
+        held = pane.hLogFile ? pane.hLogFile->heldBytes() : 0;
+        return QMessageBox::Cancel;
+    };
+    // A temporary: the link's copy is the only one, so that its compaction
+    // allocates nothing while memory is measured.
+    link.write(text + text + text + floodEnd);
+    waitFor([&] { return asked && !pane.hLogFile; });
+    dialogs.whileAsked = nullptr;
+    complete = complete && asked && allocatedFlooded > 0;
+
     std::printf("\nmedian transmission:            %.1f MB/s (target >= 1 MB/s)\n", median(sendRate));
     std::printf("median one piece (limit):       %.1f MB/s\n", median(plainRate));
     std::printf("transmission / one piece:       %.2f\n", median(sendRate) / median(plainRate));
@@ -162,6 +202,9 @@ int main(int argc, char *argv[])
                 median(sendStall));
     std::printf("median intake without / with log: %.1f / %.1f MB/s, ratio %.2f (target >= 0.5)\n",
                 median(noLogRate), median(logRate), median(logRate) / median(noLogRate));
+    std::printf("full disk, %.0f MB arriving while asked: held %.2f MB; allocated %.1f MB "
+                "when asked, %.1f MB after the flood\n",
+                floodBytes / kMB, held / kMB, allocatedAsked / kMB, allocatedFlooded / kMB);
     std::printf("every byte arrived and was logged: %s\n", complete ? "yes" : "NO");
     return complete ? 0 : 1;
 }

@@ -447,7 +447,9 @@ private slots:
     // naming the port and its device; the form then sends nothing, asks
     // nothing more, and EXIT stays reachable. Without a device the PC's
     // values and proposals still come; a report that cannot be written
-    // leaves the PC's values empty.
+    // leaves the PC's values empty, and one refused under its name (a
+    // folder, a link to another file) is said, naming it, with nothing
+    // written through it.
     void portClosed_data()
     {
         QTest::addColumn<QString>("how");
@@ -457,6 +459,8 @@ private slots:
                             "192|168|1|11 / 255|255|255|0 / 192|168|1|1";
         QTest::newRow("missing, a folder where the report goes")
             << "no report" << " /  /  /  /  /  / ||| / ||| / |||";
+        QTest::newRow("missing, a link where the report goes")
+            << "link" << " /  /  /  /  /  / ||| / ||| / |||";
         QTest::newRow("vanishes after the load") << "vanishes" << kLoaded;
     }
     void portClosed()
@@ -466,6 +470,13 @@ private slots:
         QFile::remove(IpconfigReport::kFileName);
         if (how == "no report")
             QVERIFY(QDir().mkdir(IpconfigReport::kFileName));
+        QTemporaryDir other;
+        const QString target = other.filePath("precious");
+        if (how == "link") {
+            QFile precious(target);
+            QVERIFY(precious.open(QIODevice::WriteOnly) && precious.write("keep") == 4);
+            QVERIFY(QFile::link(target, IpconfigReport::kFileName));
+        }
         if (how != "vanishes")
             qputenv("RM4630K_COM1", kMissingPort);
         Configurate *f = load();
@@ -473,11 +484,26 @@ private slots:
         QDir().rmdir(IpconfigReport::kFileName);
         QVERIFY(f && f->isVisible());
         QTEST(shown(f), "pc");
+        // Said after the port's box, naming the report's file.
+        const bool refused = how == "no report" || how == "link";
+        if (refused) {
+            QCOMPARE(m_dialogs->shown().size(), 2);
+            const ScriptedDialogs::Shown said = m_dialogs->shown().last();
+            QVERIFY2(said.text.contains(QDir::current().filePath(IpconfigReport::kFileName))
+                         && said.icon == QMessageBox::Warning,
+                     qPrintable(said.text));
+        }
+        if (how == "link") {
+            QFile precious(target);
+            QVERIFY(precious.open(QIODevice::ReadOnly) && precious.readAll() == "keep");
+            QVERIFY(QFile::remove(IpconfigReport::kFileName));
+        }
         const QByteArray sent = how == "vanishes" ? "NVCONF\r" : "";
         CHECK_LINE({{0, sent}});
         if (how == "vanishes")
             m_dev->vanish();
-        QTRY_COMPARE(m_dialogs->shown().size(), 1);
+        const int boxes = refused ? 2 : 1;
+        QTRY_COMPARE(m_dialogs->shown().size(), boxes);
         const ScriptedDialogs::Shown box = m_dialogs->shown().first();
         QVERIFY2(box.text.contains("COM1 (" + m_dev->slavePath())
                      || box.text.contains("COM1 (" + kMissingPort),
@@ -491,7 +517,7 @@ private slots:
             b->click();
         QTest::keyClick(f->txtSend, Qt::Key_Return);
         QCOMPARE(f->lblIPstatus->text(), "Ok!");
-        QCOMPARE(m_dialogs->shown().size(), 1);
+        QCOMPARE(m_dialogs->shown().size(), boxes);
         QCOMPARE(m_dev->received(), sent);
         f->CmdEXIT->click();
         QVERIFY(Windows::isEnding());

@@ -6,8 +6,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <thread>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using IpconfigReport::PcAddresses;
 using ConfigurateLogic::Octets;
@@ -173,6 +182,80 @@ private slots:
         big.close();
         QCOMPARE(values(IpconfigReport::readFile(big.fileName())), "|255.0|");
     }
+
+#ifndef Q_OS_WIN
+    // The report's name in a folder that others can write: a symbolic link
+    // or anything but a plain file is refused, naming the file, and nothing
+    // is written or emptied through it.
+    void reportNotThroughLinks_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("link to a file") << "link" << "symbolic link";
+        QTest::newRow("link to nowhere") << "dangling" << "symbolic link";
+        QTest::newRow("named pipe") << "fifo" << "not a regular file";
+    }
+    void reportNotThroughLinks()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir dir, other;
+        const QString path = dir.filePath(IpconfigReport::kFileName);
+        const QString target = other.filePath("precious");
+        if (kind == "link") {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("keep") == 4);
+        }
+        if (kind == "fifo")
+            QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        else
+            QVERIFY(QFile::link(target, path));
+        FakeHostNet net;
+        net.table = HostNet::buildAddressTable({row(10, 0)});
+        QString why;
+        bool refused = false;
+        QVERIFY(!IpconfigReport::produce(path, &why, &refused) && refused);
+        QVERIFY2(why.contains(path) && why.contains(reason), qPrintable(why));
+        QCOMPARE(QFileInfo(path).isSymLink(), kind != "fifo");
+        QCOMPARE(QFile::exists(target), kind == "link");
+        QFile f(target);
+        QVERIFY(kind != "link" || (f.open(QIODevice::ReadOnly) && f.readAll() == "keep"));
+    }
+
+    // A named pipe under the report's name gives empty values at once,
+    // though a writer comes later; a link is not read through.
+    void reportReadOnlyFromAPlainFile()
+    {
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath(IpconfigReport::kFileName);
+        const QByteArray name = QFile::encodeName(pipe);
+        QVERIFY(mkfifo(name.constData(), 0600) == 0);
+        const QByteArray report = windowsReport();
+        // Waits in open() for a reader, then writes a whole report.
+        std::thread writer([&] {
+            const int fd = ::open(name.constData(), O_WRONLY);
+            if (fd >= 0) {
+                [[maybe_unused]] const ssize_t n = ::write(fd, report.constData(), report.size());
+                ::close(fd);
+            }
+        });
+        const QString read = values(IpconfigReport::readFile(pipe));
+        // Lets the writer go if the reader did not open the pipe.
+        const int release = ::open(name.constData(), O_RDONLY | O_NONBLOCK);
+        writer.join();
+        ::close(release);
+        QCOMPARE(read, "||");
+
+        const QString plain = dir.filePath("plain");
+        QFile f(plain);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(report) == report.size());
+        f.close();
+        const QString link = dir.filePath("link");
+        QVERIFY(QFile::link(plain, link));
+        QCOMPARE(values(IpconfigReport::readFile(link)), "||");
+        QCOMPARE(values(IpconfigReport::readFile(plain)), "192.168.1.10|255.255.255.0|192.168.1.1");
+    }
+#endif
 
     // --- The receive text ----------------------------------------------------
 

@@ -1,8 +1,10 @@
+#include "app/codepage.h"
 #include "console/terminallog.h"
 #include "console/terminaltools.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,6 +49,41 @@ private slots:
         disk->room = 100;
         QVERIFY(log.retry() && log.write("H") && log.heldBytes() == 0);
         QCOMPARE(disk->data(), QByteArray("ABCDEF\xa4\xa4H"));
+    }
+
+    // While the question is open the log keeps a fixed amount, the newest;
+    // the retry writes one line that counts what was left out, where it was.
+    void heldTextIsBoundedAndTheGapIsNoted()
+    {
+        auto *disk = new FillingDevice;
+        TerminalLog log;
+        log.openDevice(std::unique_ptr<QIODevice>(disk));
+        QVERIFY(!log.write("ABCDE"));
+        QString arrived;
+        auto flood = [&] {
+            for (int i = 0; i < 1024; ++i) {
+                const QString chunk(4000, i % 3 ? QChar(u'a' + i % 26) : QChar(u'中'));
+                arrived += chunk;
+                log.hold(chunk);
+            }
+        };
+        flood();
+        const qsizetype held = log.heldBytes();
+        flood(); // 8 million characters came; the memory held did not grow
+        QVERIFY2(held == log.heldBytes() && held < 16 * 1024 * 1024, qPrintable(QString::number(held)));
+
+        disk->room = std::numeric_limits<qint64>::max();
+        QVERIFY(log.retry() && log.heldBytes() == 0);
+        const QString text = Cp950::toUnicode(disk->data());
+        const QRegularExpression note(
+            QStringLiteral(R"(^ABCDE\r\n\*\*\* 記錄檔無法寫入, (\d+) 個字元未記錄 \*\*\*\r\n)"));
+        const QRegularExpressionMatch m = note.match(text, 0);
+        QVERIFY2(m.hasMatch(), qPrintable(text.left(80)));
+        // The failed write's rest first, then the note, then the newest text.
+        const qsizetype left = m.captured(1).toLongLong();
+        const QString kept = text.mid(m.capturedLength());
+        QCOMPARE(left + kept.size(), arrived.size());
+        QVERIFY(left > 0 && kept == arrived.right(kept.size()));
     }
 
     void fileCutShortWhileSentEnds()

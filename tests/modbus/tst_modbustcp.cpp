@@ -22,12 +22,20 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
+#include <cstring>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -418,6 +426,87 @@ private slots:
 
         w->cmdClose->click(); // unticks the box
         QVERIFY(!w->chkDataLog->isChecked() && !w->DataLogOn && m_dialogs->messages().isEmpty());
+    }
+
+    // A full disk (here a file size limit) stops the log at the line that
+    // failed: said once, naming the file and why; the box unticked; what was
+    // written stays, and nothing more is written.
+    void dataLogStopsWhenItCannotWrite()
+    {
+        ModbusText::setFixedNow(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        connectWindow();
+        w->chkDataLog->click();
+        exchange(kDesignFrame); // two lines, 139 bytes
+        const QByteArray before = logText();
+        QCOMPARE(before.size(), 139);
+        struct rlimit old = {};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 200;
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const auto restore = qScopeGuard([&] {
+            setrlimit(RLIMIT_FSIZE, &old);
+            std::signal(SIGXFSZ, oldSignal);
+        });
+        exchange(kFive);
+        QTRY_COMPARE(m_dialogs->messages().size(), 1);
+        const QString text = m_dialogs->messages().first();
+        QVERIFY2(text.startsWith(QStringLiteral("DataLog.txt cannot be written: "))
+                     && text.contains(QString::fromLocal8Bit(strerror(EFBIG))),
+                 qPrintable(text));
+        QVERIFY(!w->chkDataLog->isChecked() && !w->DataLogOn);
+        exchange(kFive);
+        QCOMPARE(m_dialogs->messages().size(), 1);
+        const QByteArray after = logText();
+        QVERIFY2(after.size() == 200 && after.startsWith(before), after.constData());
+    }
+
+    // DataLog.txt that is a link, or no plain file, is refused with a message
+    // naming it; nothing is emptied or written through it.
+    void dataLogNotThroughLinks_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("link to a file") << "link" << "symbolic link";
+        QTest::newRow("link to nowhere") << "dangling" << "symbolic link";
+        QTest::newRow("named pipe") << "fifo" << "not a regular file";
+    }
+    void dataLogNotThroughLinks()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir other;
+        const QString target = other.filePath(QStringLiteral("precious.txt"));
+        if (kind == "link") {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("keep") == 4);
+        }
+        int reader = -1;
+        if (kind == "fifo") {
+            QVERIFY(mkfifo("DataLog.txt", 0600) == 0);
+            reader = ::open("DataLog.txt", O_RDONLY | O_NONBLOCK); // so that no opening waits
+            QVERIFY(reader >= 0);
+        } else {
+            QVERIFY(QFile::link(target, QStringLiteral("DataLog.txt")));
+        }
+        const auto closeReader = qScopeGuard([&] {
+            if (reader >= 0)
+                ::close(reader);
+        });
+        w->chkDataLog->click();
+        QVERIFY(!w->chkDataLog->isChecked() && !w->DataLogOn);
+        const QString text = m_dialogs->messages().value(0);
+        QVERIFY2(text.startsWith(QStringLiteral("DataLog.txt cannot be written")) && text.contains(reason),
+                 qPrintable(text));
+        if (kind == "link") {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == "keep");
+        }
+        QCOMPARE(QFile::exists(target), kind == "link");
+        char c = 0;
+        QVERIFY(reader < 0 || ::read(reader, &c, 1) <= 0);
     }
 
     void failuresAroundTheConnection()
