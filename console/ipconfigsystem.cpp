@@ -4,6 +4,8 @@
 // symbolic link.
 #include "console/ipconfigreport.h"
 
+#include "app/plainfile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QtGlobal>
@@ -15,20 +17,11 @@
 #include <windows.h>
 #else
 #include "app/hostnet.h"
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace IpconfigReport {
 
 namespace {
-
-const QString kLinkReason = QStringLiteral("it is a symbolic link");
-const QString kNotFileReason = QStringLiteral("it is not a regular file");
 
 QString cannotWrite(const QString &path, const QString &reason)
 {
@@ -39,17 +32,6 @@ QString cannotWrite(const QString &path, const QString &reason)
 
 #ifdef Q_OS_WIN
 
-PcAddresses readFile(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.isSymLink() || info.isJunction() || !info.isFile())
-        return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return read(file.read(kMaxReportBytes));
-}
-
 bool produce(const QString &path, QString *why, bool *refused)
 {
     if (refused)
@@ -59,7 +41,7 @@ bool produce(const QString &path, QString *why, bool *refused)
     const bool link = target.isSymLink() || target.isJunction();
     if (link || (target.exists() && !target.isFile())) {
         if (why)
-            *why = cannotWrite(path, link ? kLinkReason : kNotFileReason);
+            *why = cannotWrite(path, link ? PlainFile::linkReason() : PlainFile::notFileReason());
         if (refused)
             *refused = true;
         return false;
@@ -87,72 +69,31 @@ bool produce(const QString &path, QString *why, bool *refused)
 
 #else
 
-PcAddresses readFile(const QString &path)
-{
-    // A named pipe would hold the window in open() until a writer came.
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    struct stat st = {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return {};
-    }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
-        return {};
-    return read(file.read(kMaxReportBytes));
-}
-
 bool produce(const QString &path, QString *why, bool *refused)
 {
-    if (refused)
-        *refused = false;
-    auto fail = [&](const QString &reason, bool refusal) {
-        if (why)
-            *why = cannotWrite(path, reason);
-        if (refused)
-            *refused = refusal;
-        return false;
-    };
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st = {};
-    if (::lstat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
-        return fail(S_ISLNK(st.st_mode) ? kLinkReason : kNotFileReason, true);
-    // The name may change after that look: the opening follows no link and
-    // waits for no reader, and the file is emptied only once it is known to
-    // be a plain one.
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                          0666);
-    if (fd < 0) {
-        const int error = errno;
-        return error == ELOOP ? fail(kLinkReason, true)
-                              : fail(QString::fromLocal8Bit(std::strerror(error)), false);
+    QFile file;
+    QString reason;
+    bool failed = !PlainFile::openForWriting(file, path, &reason, refused);
+    if (!failed) {
+        const QByteArray report = write(fromHostNet(HostNet::Source::current()));
+        failed = file.write(report) != report.size();
+        if (failed)
+            reason = file.errorString();
+        file.close();
     }
-    auto failClosing = [&](int error, bool refusal) {
-        ::close(fd);
-        return fail(refusal ? kNotFileReason : QString::fromLocal8Bit(std::strerror(error)),
-                    refusal);
-    };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        return failClosing(0, true);
-    if (::ftruncate(fd, 0) != 0)
-        return failClosing(errno, false);
-    const QByteArray report = write(fromHostNet(HostNet::Source::current()));
-    for (qsizetype done = 0; done < report.size();) {
-        const ssize_t n = ::write(fd, report.constData() + done, size_t(report.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return failClosing(n < 0 ? errno : ENOSPC, false);
-        done += n;
-    }
-    if (::close(fd) != 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)), false);
-    return true;
+    if (failed && why)
+        *why = cannotWrite(path, reason);
+    return !failed;
 }
 
 #endif
+
+PcAddresses readFile(const QString &path)
+{
+    QFile file;
+    if (!PlainFile::openForReading(file, path))
+        return {};
+    return read(file.read(kMaxReportBytes));
+}
 
 } // namespace IpconfigReport
