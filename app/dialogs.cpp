@@ -10,19 +10,18 @@
 
 namespace {
 
-// Runs a dialog made on the heap and hands it to read while it still exists;
-// false when it was cancelled, or destroyed meanwhile with its parent (a box
-// on the stack would then be freed twice).
+// Runs a dialog made on the heap and hands it, with its result, to read. A
+// dialog destroyed meanwhile with its parent is not read: a dialog on the
+// stack would then be freed twice.
 template <class D, class Read>
-bool runDialog(D *dialog, Read read)
+void runDialog(D *dialog, Read read)
 {
     const QPointer<D> guard(dialog);
     const int result = dialog->exec();
     if (!guard)
-        return false;
+        return;
     read(*dialog, result);
     delete dialog;
-    return true;
 }
 
 class QtDialogs final : public Dialogs
