@@ -96,8 +96,8 @@ void Form::runQueued()
             continue;
         const QPointer<Form> self(this);
         next.action();
-        if (!self)
-            return;
+        if (!self || m_unloaded)
+            return; // closed by the action: nothing more runs on it
         if (m_operationRunning)
             return; // the action started an operation: the rest follows its end
     }
