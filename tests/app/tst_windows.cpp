@@ -167,6 +167,17 @@ private slots:
         clock.start();
         QVERIFY2(!through->wait(5000), "a closed window's wait tells the handler to stop");
         QVERIFY(clock.elapsed() < 4000);
+
+        // A queued action that closes the window is the last one to run.
+        QPointer<BusyForm> closing = new BusyForm;
+        QStringList ran;
+        closing->afterOperation(closing, [&] {
+            ran << "closes";
+            closing->close();
+        });
+        closing->afterOperation(closing, [&] { ran << "after"; });
+        QTRY_VERIFY(closing.isNull());
+        QCOMPARE(ran, QStringList{"closes"});
     }
 
     // The waits: a fixed time, or until a condition holds, sleeping between
