@@ -251,7 +251,8 @@ private slots:
         std::array<QLabel *, 2> labels{};
         form.controlArray(labels, QStringLiteral("lbl"));
         labels[1]->setText(QStringLiteral("<b>x</b>"));
-        QLabel *made = form.label(QStringLiteral("l"), QStringLiteral("<b>x</b>"), {0, 0, 1000, 300});
+        QLabel *made =
+            form.label(QStringLiteral("l"), QStringLiteral("<b>x</b>"), {0, 0, 1000, 300});
         for (QLabel *l : {labels[1], made}) {
             QCOMPARE(l->textFormat(), Qt::PlainText);
             QVERIFY2(l->sizeHint().width() >= l->fontMetrics().horizontalAdvance(l->text()),
