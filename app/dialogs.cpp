@@ -1,10 +1,28 @@
 #include "app/dialogs.h"
 
+#include "app/form.h"
+
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
+#include <QPointer>
 #include <QStringList>
 
 namespace {
+
+// Runs a dialog made on the heap and hands it, with its result, to read. A
+// dialog destroyed meanwhile with its parent is not read: a dialog on the
+// stack would then be freed twice.
+template <class D, class Read>
+void runDialog(D *dialog, Read read)
+{
+    const QPointer<D> guard(dialog);
+    const int result = dialog->exec();
+    if (!guard)
+        return;
+    read(*dialog, result);
+    delete dialog;
+}
 
 class QtDialogs final : public Dialogs
 {
@@ -13,31 +31,59 @@ public:
                                         QMessageBox::StandardButtons buttons,
                                         QMessageBox::Icon icon, const QString &title) override
     {
-        QMessageBox box(icon, title, text, buttons, parent);
-        return static_cast<QMessageBox::StandardButton>(box.exec());
+        auto *box = new QMessageBox(icon, title, text, buttons, parent);
+        // Texts may hold a device's reply or a file name: never markup.
+        box->setTextFormat(Qt::PlainText);
+        QMessageBox::StandardButton pressed = QMessageBox::NoButton;
+        runDialog(box, [&pressed](QMessageBox &, int result) {
+            pressed = static_cast<QMessageBox::StandardButton>(result);
+        });
+        return pressed;
     }
 
     QString input(QWidget *parent, const QString &prompt, const QString &title,
                   const QString &defaultText) override
     {
-        bool ok = false;
-        const QString text =
-            QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
-        return ok ? text : QString();
+        auto *box = new QInputDialog(parent);
+        box->setWindowTitle(title);
+        box->setLabelText(prompt);
+        box->setTextValue(defaultText);
+        for (QLabel *l : box->findChildren<QLabel *>())
+            l->setTextFormat(Qt::PlainText);
+        QString text;
+        runDialog(box, [&text](QInputDialog &d, int result) {
+            if (result == QDialog::Accepted)
+                text = d.textValue();
+        });
+        return text;
     }
 
     QString openFile(QWidget *parent, const QString &title, const QString &filter) override
     {
-        return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+        auto *dialog = new QFileDialog(parent, title, QString(), filter);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        return chosen(dialog);
     }
 
     QString saveFile(QWidget *parent, const QString &title, const QString &filter) override
     {
+        auto *dialog = new QFileDialog(parent, title, QString(), filter);
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
         // Qt's own dialog: a desktop's dialog may ask its own replace
         // question whatever the option says.
-        return QFileDialog::getSaveFileName(
-            parent, title, QString(), filter, nullptr,
-            QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
+        dialog->setOptions(QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
+        return chosen(dialog);
+    }
+
+private:
+    static QString chosen(QFileDialog *dialog)
+    {
+        QString path;
+        runDialog(dialog, [&path](QFileDialog &d, int result) {
+            if (result == QDialog::Accepted)
+                path = d.selectedFiles().value(0);
+        });
+        return path;
     }
 };
 
@@ -71,22 +117,26 @@ QMessageBox::StandardButton msgBox(QWidget *parent, const QString &text,
                                    QMessageBox::StandardButtons buttons, QMessageBox::Icon icon,
                                    const QString &title)
 {
+    const Form::DialogScope scope(parent);
     return Dialogs::current().message(parent, text, buttons, icon, titleOrDefault(title));
 }
 
 QString inputBox(QWidget *parent, const QString &prompt, const QString &title,
                  const QString &defaultText)
 {
+    const Form::DialogScope scope(parent);
     return Dialogs::current().input(parent, prompt, titleOrDefault(title), defaultText);
 }
 
 QString openFileDialog(QWidget *parent, const QString &title, const QString &filter)
 {
+    const Form::DialogScope scope(parent);
     return Dialogs::current().openFile(parent, title, filter);
 }
 
 QString saveFileDialog(QWidget *parent, const QString &title, const QString &filter)
 {
+    const Form::DialogScope scope(parent);
     return Dialogs::current().saveFile(parent, title, filter);
 }
 

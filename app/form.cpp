@@ -92,8 +92,8 @@ void Form::runQueued()
             continue;
         const QPointer<Form> self(this);
         next.action();
-        if (!self)
-            return;
+        if (!self || m_unloaded)
+            return; // closed by the action: nothing more runs on it
         if (m_operationRunning)
             return; // the action started an operation: the rest follows its end
     }
@@ -111,6 +111,30 @@ bool mayGoOn(const QPointer<Form> &form)
 {
     return form && !form->isUnloaded() && !Windows::isEnding();
 }
+
+// The busy pointer, which still lets clicks through, while a wait runs: set by
+// the outermost wait, or by a wait inside a box that showed the ordinary one.
+class BusyPointer
+{
+public:
+    explicit BusyPointer(bool busy)
+    {
+        const QCursor *shown = QApplication::overrideCursor();
+        m_set = busy && (!shown || shown->shape() != Qt::BusyCursor);
+        if (m_set)
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+    }
+    ~BusyPointer()
+    {
+        if (m_set)
+            QApplication::restoreOverrideCursor();
+    }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+
+private:
+    bool m_set = false;
+};
 
 } // namespace
 
@@ -130,12 +154,19 @@ bool Form::wait(int ms)
             wake.start(int(left));
     });
     wake.start(int(std::max<qint64>(remaining(), 0)));
-    return waitUntil([&remaining] { return remaining() <= 0; });
+    return waitFor([&remaining] { return remaining() <= 0; }, ms > 0);
 }
 
 bool Form::waitUntil(const std::function<bool()> &done)
 {
+    return waitFor(done, true);
+}
+
+bool Form::waitFor(const std::function<bool()> &done, bool busy)
+{
     const QPointer<Form> self(this);
+    const Hold hold(this);
+    const BusyPointer pointer(busy);
     QEventLoop loop;
     loop.processEvents(QEventLoop::AllEvents);
     for (;;) {
@@ -149,12 +180,48 @@ bool Form::waitUntil(const std::function<bool()> &done)
     }
 }
 
+// --- Holds ------------------------------------------------------------------
+
+Form::Hold::Hold(QWidget *w) : m_form(w ? qobject_cast<Form *>(w->window()) : nullptr)
+{
+    if (m_form)
+        ++m_form->m_holds;
+}
+
+Form::Hold::~Hold()
+{
+    if (!m_form || --m_form->m_holds > 0 || !m_form->m_deletePending)
+        return;
+    m_form->m_deletePending = false;
+    // Posted from here, it is handled once control is back in the event loop
+    // that called the handler, after the widget that called it is done.
+    QCoreApplication::postEvent(m_form, new QDeferredDeleteEvent);
+}
+
+Form::DialogScope::DialogScope(QWidget *w) : m_hold(w)
+{
+    const QCursor *shown = QApplication::overrideCursor();
+    if (shown && shown->shape() == Qt::BusyCursor) {
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+        m_arrow = true;
+    }
+}
+
+Form::DialogScope::~DialogScope()
+{
+    if (m_arrow)
+        QApplication::restoreOverrideCursor();
+}
+
 // --- Modal windows ----------------------------------------------------------
 
 bool Form::showModal(const QString &name)
 {
     const QPointer<Form> self(this);
-    Windows::showModalOver(name, this);
+    {
+        const DialogScope scope(this);
+        Windows::showModalOver(name, this);
+    }
     return mayGoOn(self);
 }
 
@@ -171,8 +238,15 @@ QTimer *Form::newTimer(const QString &name, int intervalMs)
 {
     auto *t = new QTimer(this);
     t->setObjectName(name);
+    t->setTimerType(Qt::PreciseTimer);
     t->setInterval(intervalMs);
     return t;
+}
+
+void Form::prepareControl(QObject *control)
+{
+    if (auto *l = qobject_cast<QLabel *>(control))
+        l->setTextFormat(Qt::PlainText);
 }
 
 void Form::place(QWidget *w, const Twips &at)
@@ -255,6 +329,11 @@ void Form::closeEvent(QCloseEvent *event)
 
 bool Form::event(QEvent *event)
 {
+    if (event->type() == QEvent::DeferredDelete && m_holds > 0) {
+        // Destroyed when the last hold goes (see Hold).
+        m_deletePending = true;
+        return true;
+    }
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::WindowActivate && !m_unloaded)
         formActivate();

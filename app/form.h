@@ -36,7 +36,11 @@ struct Twips
 //   that arrives meanwhile is held until the operation ends (unless the window
 //   lets closes through);
 // - waits that tell whether the handler may go on: false once the window has
-//   closed or gone, or the program is ending;
+//   closed or gone, or the program is ending; the pointer is the busy one
+//   while they run;
+// - a window closed while one of its own waits, boxes or modal windows runs
+//   is destroyed only once the last of them has returned, so that neither the
+//   handler nor the widget that called it runs on a destroyed window;
 // - modal windows shown with this window as their owner;
 // - layout helpers that create a named control at a place given in twips.
 class Form : public QWidget
@@ -95,14 +99,45 @@ public:
 
     // --- Waits --------------------------------------------------------------
     // Waits ms with the event loop running. False when the handler must stop:
-    // the window has closed or gone meanwhile, or the program is ending. It
-    // touches nothing of the window after the wait, so a caller may return
-    // on false even when the window no longer exists.
+    // the window has closed or gone meanwhile, or the program is ending; a
+    // caller then touches nothing of the window and returns. A wait of 0 ms is
+    // a single yield and leaves the pointer as it is.
     bool wait(int ms);
     // Yields to the event loop, then tests done(), until done() is true (true)
     // or the handler must stop as for wait() (false). It sleeps between the
     // events instead of spinning.
     bool waitUntil(const std::function<bool()> &done);
+
+    // Keeps the window of w (when it is a Form) from being destroyed while
+    // the scope lives: a close meanwhile unloads it as always, and it is
+    // destroyed from the event loop once the last such scope has gone.
+    class Hold
+    {
+    public:
+        explicit Hold(QWidget *w);
+        ~Hold();
+        Hold(const Hold &) = delete;
+        Hold &operator=(const Hold &) = delete;
+
+    private:
+        QPointer<Form> m_form;
+    };
+
+    // Held while a box, a file dialog or a modal window of w's window runs: a
+    // Hold, and the ordinary pointer over it even inside a wait (the box
+    // takes the clicks, nothing waits there).
+    class DialogScope
+    {
+    public:
+        explicit DialogScope(QWidget *w);
+        ~DialogScope();
+        DialogScope(const DialogScope &) = delete;
+        DialogScope &operator=(const DialogScope &) = delete;
+
+    private:
+        Hold m_hold;
+        bool m_arrow = false;
+    };
 
     // --- Modal windows ------------------------------------------------------
     // Shows window name modally with this window as its owner and returns when
@@ -114,12 +149,14 @@ public:
 
     // --- Controls -----------------------------------------------------------
     // Creates a control of kind T named name (also its objectName), a child of
-    // parent or, without one, of the window.
+    // parent or, without one, of the window. A label shows its text as plain
+    // text: much of what labels show comes from a device, a file or the user.
     template <class T>
     T *control(const QString &name, QWidget *parent = nullptr)
     {
         auto *w = new T(parent ? parent : this);
         w->setObjectName(name);
+        prepareControl(w);
         return w;
     }
 
@@ -156,7 +193,8 @@ public:
     QFrame *shape(const QString &name, const Twips &at, QWidget *parent = nullptr);
     QLabel *picture(const QString &name, const QPixmap &pixmap, const Twips &at,
                     QWidget *parent = nullptr);
-    // A named timer of the window (not started) that calls onTick each interval.
+    // A named timer of the window (not started) that calls onTick each
+    // interval. It is precise: a coarse timer may fire 5 % early or late.
     template <class W>
     QTimer *timer(const QString &name, int intervalMs, void (W::*onTick)())
     {
@@ -190,6 +228,8 @@ protected:
 
 private:
     QTimer *newTimer(const QString &name, int intervalMs);
+    static void prepareControl(QObject *control);
+    bool waitFor(const std::function<bool()> &done, bool busy);
 
     struct QueuedAction
     {
@@ -206,4 +246,6 @@ private:
     bool m_closePending = false;
     QList<QueuedAction> m_queued;
     QPointer<Form> m_owner;
+    int m_holds = 0;
+    bool m_deletePending = false;
 };

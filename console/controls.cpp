@@ -18,6 +18,7 @@ TerminalBox::TerminalBox(QWidget *parent) : QPlainTextEdit(parent)
     connect(document(), &QTextDocument::contentsChanged, this, &TerminalBox::takeBackUserEdit);
     m_refreshTimer = new QTimer(this);
     m_refreshTimer->setSingleShot(true);
+    m_refreshTimer->setTimerType(Qt::PreciseTimer);
     m_refreshTimer->setInterval(kRefreshMs);
     connect(m_refreshTimer, &QTimer::timeout, this, &TerminalBox::refresh);
 }

@@ -155,6 +155,8 @@ void frmTerminal::buildStatusBar()
     auto panel = [this](const char *key, const QString &text, const QString &tip, int stretch) {
         auto *l = new QLabel(text, sbrStatus);
         l->setObjectName(QString::fromLatin1(key));
+        // The panels show the port's settings as saved: never markup.
+        l->setTextFormat(Qt::PlainText);
         l->setToolTip(tip);
         l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         l->setMinimumWidth(0);

@@ -37,6 +37,7 @@ MSComm::MSComm(QObject *parent)
     // A device that sends faster than the window shows waits in the system's
     // buffers instead of piling up in ours.
     m_port->setReadBufferSize(kReadBufferBytes);
+    m_modemPoll->setTimerType(Qt::PreciseTimer);
     m_modemPoll->setInterval(kModemPollMs);
     connect(m_modemPoll, &QTimer::timeout, this, &MSComm::pollLines);
     connect(m_port, &QSerialPort::readyRead, this, [this] { raiseEvent(comEvReceive); });

@@ -61,6 +61,7 @@ LineList::LineList(QWidget *parent, qsizetype maxLines)
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
     m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_refreshTimer, &QTimer::timeout, this, &LineList::refresh);
 }
 

@@ -66,6 +66,7 @@ ModbusTCP::ModbusTCP(QWidget *parent) : Form(parent)
 
     m_countsTimer = new QTimer(this);
     m_countsTimer->setSingleShot(true);
+    m_countsTimer->setTimerType(Qt::PreciseTimer);
     connect(m_countsTimer, &QTimer::timeout, this, &ModbusTCP::writeCountBoxes);
 
     Timer1 = timer(QStringLiteral("Timer1"), m_timer1IntervalMs, &ModbusTCP::Timer1_Timer);

@@ -31,6 +31,7 @@ ReceiveView::ReceiveView(QWidget *parent) : QPlainTextEdit(parent)
     m_rows = TextRows(rowWidth());
     m_refreshTimer = new QTimer(this);
     m_refreshTimer->setSingleShot(true);
+    m_refreshTimer->setTimerType(Qt::PreciseTimer);
     m_refreshTimer->setInterval(kRefreshMs);
     connect(m_refreshTimer, &QTimer::timeout, this, &ReceiveView::refresh);
 }

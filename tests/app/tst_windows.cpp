@@ -1,9 +1,15 @@
+#include "app/dialogs.h"
 #include "app/form.h"
 #include "app/module1.h"
 #include "app/windows.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -34,7 +40,15 @@ struct BusyForm : Form
     int refusals = 0;
     int activations = 0;
     QString shared = QStringLiteral("before");
+    void tick() {}
 };
+
+// The pointer's shape of the moment; ArrowCursor when none is set over it.
+Qt::CursorShape pointer()
+{
+    const QCursor *c = QApplication::overrideCursor();
+    return c ? c->shape() : Qt::ArrowCursor;
+}
 
 } // namespace
 
@@ -153,6 +167,17 @@ private slots:
         clock.start();
         QVERIFY2(!through->wait(5000), "a closed window's wait tells the handler to stop");
         QVERIFY(clock.elapsed() < 4000);
+
+        // A queued action that closes the window is the last one to run.
+        QPointer<BusyForm> closing = new BusyForm;
+        QStringList ran;
+        closing->afterOperation(closing, [&] {
+            ran << "closes";
+            closing->close();
+        });
+        closing->afterOperation(closing, [&] { ran << "after"; });
+        QTRY_VERIFY(closing.isNull());
+        QCOMPARE(ran, QStringList{"closes"});
     }
 
     // The waits: a fixed time, or until a condition holds, sleeping between
@@ -214,6 +239,131 @@ private slots:
         });
         QVERIFY2(!owner->showModal("dialog"), "the owner closed while the dialog was open");
         QVERIFY(ownerGoneInDialog);
+    }
+
+    // A timer of a window fires on time, not up to 5 % early or late; text
+    // that comes from outside shows as typed, never as markup.
+    void timersArePreciseAndLabelsPlain()
+    {
+        BusyForm form;
+        QCOMPARE(form.timer(QStringLiteral("Timer1"), 3000, &BusyForm::tick)->timerType(),
+                 Qt::PreciseTimer);
+        std::array<QLabel *, 2> labels{};
+        form.controlArray(labels, QStringLiteral("lbl"));
+        labels[1]->setText(QStringLiteral("<b>x</b>"));
+        QLabel *made =
+            form.label(QStringLiteral("l"), QStringLiteral("<b>x</b>"), {0, 0, 1000, 300});
+        for (QLabel *l : {labels[1], made}) {
+            QCOMPARE(l->textFormat(), Qt::PlainText);
+            QVERIFY2(l->sizeHint().width() >= l->fontMetrics().horizontalAdvance(l->text()),
+                     "the tags are shown, not applied");
+        }
+    }
+
+    // A window closed while a handler of its own waits (here from inside a
+    // wait of another window) is destroyed once the handler has returned, not
+    // under it: the widget whose signal entered the handler goes on after it.
+    void closedWhileItsOwnHandlerWaits_data()
+    {
+        QTest::addColumn<bool>("fromCombo");
+        QTest::newRow("combo box activated") << true;
+        QTest::newRow("line edit Enter") << false;
+    }
+    void closedWhileItsOwnHandlerWaits()
+    {
+        QFETCH(bool, fromCombo);
+        QPointer<BusyForm> form = new BusyForm;
+        auto *combo = form->control<QComboBox>(QStringLiteral("combo"));
+        combo->addItems({QStringLiteral("a"), QStringLiteral("b")});
+        auto *edit = form->control<QLineEdit>(QStringLiteral("edit"));
+        const QPointer<QWidget> emitter = fromCombo ? static_cast<QWidget *>(combo) : edit;
+        form->show();
+        int handled = 0;
+        bool emitterAliveAfterWait = false;
+        BusyForm other;
+        const auto handler = [&] {
+            ++handled;
+            QTimer::singleShot(0, &other, [&] {
+                bool closed = false;
+                QTimer::singleShot(0, &other, [&] {
+                    form->close();
+                    QTimer::singleShot(0, &other, [&closed] { closed = true; });
+                });
+                QVERIFY(other.waitUntil([&closed] { return closed; }));
+            });
+            QVERIFY(!form->wait(60000));
+            emitterAliveAfterWait = !emitter.isNull();
+        };
+        QObject::connect(combo, &QComboBox::activated, form.data(), handler);
+        QObject::connect(edit, &QLineEdit::returnPressed, form.data(), handler);
+        QTest::keyClick(emitter, fromCombo ? Qt::Key_Down : Qt::Key_Return);
+        QCOMPARE(handled, 1);
+        QVERIFY2(emitterAliveAfterWait, "destroyed under the handler that waited");
+        QVERIFY(form && form->isUnloaded());
+        QTRY_VERIFY(form.isNull());
+    }
+
+    // The busy pointer (clicks still go through) shows while a wait runs and
+    // goes when the outermost one ends; a box inside the wait shows the
+    // ordinary one, and a wait inside that box the busy one again.
+    void busyPointerWhileWaiting()
+    {
+        ScriptedDialogs dialogs;
+        BusyForm form;
+        QList<Qt::CursorShape> seen;
+        bool done = false;
+        QTimer::singleShot(0, &form, [&] {
+            seen << pointer();
+            QVERIFY(form.wait(0));
+            seen << pointer();
+            dialogs.whileShown([&] {
+                seen << pointer();
+                bool inner = false;
+                QTimer::singleShot(0, &form, [&] {
+                    seen << pointer();
+                    inner = true;
+                });
+                QVERIFY(form.waitUntil([&inner] { return inner; }));
+            });
+            msgBox(&form, QStringLiteral("x"));
+            seen << pointer();
+            done = true;
+        });
+        QVERIFY(form.waitUntil([&done] { return done; }));
+        QCOMPARE(seen, (QList<Qt::CursorShape>{Qt::BusyCursor, Qt::BusyCursor, Qt::ArrowCursor,
+                                               Qt::BusyCursor, Qt::BusyCursor}));
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(form.wait(0));
+        QVERIFY2(!QApplication::overrideCursor(), "a mere yield shows no busy pointer");
+    }
+
+    // Qt's own box of a window: the window closed while it is open goes only
+    // after the box has returned; a window destroyed outright takes its box
+    // along without a fault. Texts show as typed.
+    void qtBoxOfAWindowThatGoes()
+    {
+        QPointer<BusyForm> form = new BusyForm;
+        form->show();
+        QPointer<QMessageBox> box;
+        bool heldAfterClose = false;
+        QTimer::singleShot(0, form.data(), [&] {
+            box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QCOMPARE(box->textFormat(), Qt::PlainText);
+            form->close();
+            QTimer::singleShot(0, box.data(), [&] {
+                heldAfterClose = !form.isNull();
+                box->button(QMessageBox::Ok)->click();
+            });
+        });
+        QCOMPARE(msgBox(form, QStringLiteral("<b>x</b>")), QMessageBox::Ok);
+        QVERIFY(heldAfterClose && form);
+        QTRY_VERIFY(form.isNull());
+
+        form = new BusyForm;
+        form->show();
+        QTimer::singleShot(0, form.data(), [&form] { delete form.data(); });
+        QCOMPARE(msgBox(form, QStringLiteral("x")), QMessageBox::NoButton);
     }
 
     // Last: the program's end stays in force for the rest of the run.

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -561,6 +562,37 @@ private slots:
         w->CmdEXIT->click();
         QTRY_COMPARE(m_dialogs->messages().size(), 3);
         QCOMPARE(m_dialogs->messages().last(), QStringLiteral("Connection is closed."));
+    }
+
+    // The same with Qt's own boxes, which run an event loop of their own, and
+    // the window opened as the program opens it: the window goes once its box
+    // has been answered, and nothing is freed twice.
+    void serverClosesThenExitWithQtBoxes()
+    {
+        Windows::clear();
+        registerModbusWindows();
+        QStringList shown;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&shown] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown << box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        QPointer<ModbusTCP> window;
+        QTimer::singleShot(0, this, [&] {
+            window = w = Windows::loaded<ModbusTCP>(QStringLiteral("ModbusTCP"));
+            QVERIFY(w);
+            connectWindow();
+            m_server.closeConnections();
+            QTRY_COMPARE(w->Winsock1->State(), int(Winsock::sckClosing));
+            Dialogs::install(nullptr);
+            answer.start(10);
+            QTest::mouseClick(w->CmdEXIT, Qt::LeftButton);
+        });
+        Windows::show(QStringLiteral("ModbusTCP"));
+        QTRY_VERIFY(window.isNull());
+        QCOMPARE(shown, QStringList{QStringLiteral("Connection is closed.")});
     }
 };
 

@@ -2,6 +2,7 @@
 #include "tests/netclient/netclienttestutil.h"
 #include "tests/support/scripteddialogs.h"
 
+#include <QLabel>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -140,6 +141,18 @@ private slots:
         QVERIFY(w->cmdState->isEnabled());
         w->cmdState->click();
         QCOMPARE(w->PicMsg->document()->lastBlock().text(), QStringLiteral("Current Net State is Connected(7)"));
+    }
+
+    // A reply that looks like markup shows as it came, tags and all.
+    void replyShownAsItCame()
+    {
+        const QString reply = QStringLiteral("<b>x</b>");
+        QVERIFY(f.connectTo(reply));
+        const QLabel *l = f.w->lblServerInfo[0];
+        QCOMPARE(l->text(), reply);
+        QVERIFY2(l->textFormat() == Qt::PlainText
+                     && l->sizeHint().width() >= l->fontMetrics().horizontalAdvance(reply),
+                 "shown as markup");
     }
 
     // A reply that comes in two pieces is two replies: the first piece ends
