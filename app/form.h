@@ -249,3 +249,12 @@ private:
     int m_holds = 0;
     bool m_deletePending = false;
 };
+
+// A handler's check after a box or a nested loop that did not go through the
+// window's own waits: the window still exists and has not closed (a closed
+// window may exist a moment longer while its boxes unwind).
+template <class F>
+bool stillOpen(const QPointer<F> &window)
+{
+    return window && !window->isUnloaded();
+}

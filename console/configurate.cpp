@@ -193,7 +193,7 @@ void Configurate::Form_Load()
     const QPointer<Configurate> self(this);
     if (!MSComm1->setPortOpen(true)) {
         ReportPortClosed(MSComm1->errorText());
-        if (!self || Windows::isEnding())
+        if (!stillOpen(self) || Windows::isEnding())
             return;
     }
 
@@ -209,7 +209,7 @@ void Configurate::Form_Load()
     // in a shared folder: the user hears of it.
     if (refused) {
         msgBox(this, why, QMessageBox::Ok, QMessageBox::Warning);
-        if (!self || Windows::isEnding())
+        if (!stillOpen(self) || Windows::isEnding())
             return;
     }
     if (!wait(kReportWaitMs))

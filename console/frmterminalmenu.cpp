@@ -134,7 +134,7 @@ void frmTerminal::SetAddress(const AddressRow &row)
     if (row.status->text() == ConsoleMenu::kError) {
         const QPointer<frmTerminal> self(this);
         msgBox(this, row.message, QMessageBox::Ok, QMessageBox::Critical, kErrorTitle);
-        if (!self || Windows::isEnding())
+        if (!stillOpen(self) || Windows::isEnding())
             return;
     } else {
         portTook = Send(row.letter);
@@ -230,7 +230,7 @@ void frmTerminal::cmdReboot4630K_Click()
     const QMessageBox::StandardButton answer =
         msgBox(this, kRebootQuestion, QMessageBox::Ok | QMessageBox::Cancel,
                QMessageBox::Warning, kRebootTitle);
-    if (!self || Windows::isEnding() || answer != QMessageBox::Ok)
+    if (!stillOpen(self) || Windows::isEnding() || answer != QMessageBox::Ok)
         return;
     if (!Send(kQuit + kCr) || !wait(kStepMs))
         return;

@@ -78,7 +78,7 @@ void frmTerminal::MSComm1_OnComm()
         const QMessageBox::StandardButton answer =
             msgBox(this, what.text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoIcon,
                    TerminalLogic::kErrorBoxTitle);
-        if (!self)
+        if (!stillOpen(self))
             return;
         if (answer == QMessageBox::Cancel)
             MSComm1->setPortOpen(false);
@@ -94,7 +94,7 @@ void frmTerminal::ReportPortFailure()
     ShowPortState();
     QPointer<frmTerminal> self(this);
     msgBox(this, why, QMessageBox::Ok, QMessageBox::Warning);
-    if (self)
+    if (stillOpen(self))
         Timer2->start();
 }
 
@@ -108,7 +108,7 @@ void frmTerminal::ShowData(TerminalBox *box, const QString &data)
         const auto sink = m_logSink;
         QPointer<frmTerminal> self(this);
         sink(shown);
-        if (!self)
+        if (!stillOpen(self))
             return;
     }
     box->moveCaretToEnd();
@@ -145,7 +145,7 @@ void frmTerminal::TogglePort()
     if (!MSComm1->setPortOpen(!MSComm1->PortOpen())) {
         QPointer<frmTerminal> self(this);
         msgBox(this, MSComm1->errorText(), QMessageBox::Ok, QMessageBox::Warning);
-        if (!self)
+        if (!stillOpen(self))
             return;
     }
     ShowPortState();

@@ -37,14 +37,14 @@ void frmTerminal::DoOpenLogFile()
     QString path;
     for (;;) {
         path = saveFileDialog(this, kLogDialogTitle, qtFileFilter(kLogFilter));
-        if (!self || path.isEmpty())
+        if (!stillOpen(self) || path.isEmpty())
             return;
         if (!QFileInfo::exists(path))
             break;
         const QMessageBox::StandardButton answer =
             msgBox(this, replaceQuestion(path),
                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Question);
-        if (!self)
+        if (!stillOpen(self))
             return;
         if (answer == QMessageBox::Cancel)
             continue;
@@ -104,7 +104,7 @@ void frmTerminal::WriteLog(const QString &text)
         const QMessageBox::StandardButton answer =
             msgBox(this, log->errorText(), QMessageBox::Retry | QMessageBox::Cancel,
                    QMessageBox::Critical);
-        if (!self || !alive)
+        if (!stillOpen(self) || !alive)
             return;
         if (answer != QMessageBox::Retry) {
             DoCloseLogFile();
@@ -132,7 +132,7 @@ void frmTerminal::DoTransmitTextFile()
     QString path;
     for (;;) {
         path = openFileDialog(this, kTransmitDialogTitle, qtFileFilter(kTransmitFilter));
-        if (!self)
+        if (!stillOpen(self))
             return;
         if (path.isEmpty()) {
             TransmitTextFile->setEnabled(MSComm1->PortOpen());
@@ -141,14 +141,14 @@ void frmTerminal::DoTransmitTextFile()
         if (QFileInfo::exists(path))
             break;
         msgBox(this, notFoundText(path), QMessageBox::Ok, QMessageBox::Warning);
-        if (!self)
+        if (!stillOpen(self))
             return;
     }
 
     FileBlocks file;
     if (!file.open(path)) {
         msgBox(this, file.errorText(), QMessageBox::Ok, QMessageBox::Warning);
-        if (!self)
+        if (!stillOpen(self))
             return;
         TransmitTextFile->setEnabled(MSComm1->PortOpen());
         return;
@@ -178,7 +178,7 @@ void frmTerminal::DoTransmitTextFile()
         // Wait, with the window live, until the port has sent the block.
         for (int pass = 0;; ++pass) {
             Module1::Delay(pass == 0 ? 0 : kDrainPollMs);
-            if (!self)
+            if (!stillOpen(self))
                 return;
             if (!MSComm1->PortOpen()) {
                 why = TerminalLogic::kPortClosedText;
@@ -200,7 +200,7 @@ void frmTerminal::DoTransmitTextFile()
             why = TerminalLogic::kPortClosedText;
         msgBox(this, interruptedText(path, why, delivered, file.size()), QMessageBox::Ok,
                QMessageBox::Warning);
-        if (!self)
+        if (!stillOpen(self))
             return;
     }
     TransmitTextFile->setEnabled(MSComm1->PortOpen());
@@ -212,11 +212,11 @@ void frmTerminal::DoDialPhoneNumber()
 {
     QPointer<frmTerminal> self(this);
     const QString number = inputBox(this, kDialPrompt, kDialTitle, kDefaultNumber);
-    if (!self || number.isEmpty())
+    if (!stillOpen(self) || number.isEmpty())
         return;
     if (!MSComm1->PortOpen()) {
         TogglePort(); // says why when it cannot open
-        if (!self || !MSComm1->PortOpen())
+        if (!stillOpen(self) || !MSComm1->PortOpen())
             return;
     }
     if (!MSComm1->Output(dialCommand(number))) {
@@ -240,7 +240,7 @@ void frmTerminal::DoHangUpPhone()
     if (!failure.isEmpty()) {
         QPointer<frmTerminal> self(this);
         msgBox(this, failure, QMessageBox::Ok, QMessageBox::Warning);
-        if (!self)
+        if (!stillOpen(self))
             return;
     }
 

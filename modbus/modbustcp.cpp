@@ -562,7 +562,7 @@ bool ModbusTCP::writeLog(const QString &line)
                           "written before stay in it.")
                .arg(kLogFileName, reason),
            QMessageBox::Ok, QMessageBox::Warning);
-    return !self.isNull();
+    return stillOpen(self);
 }
 
 void ModbusTCP::cboFunction_Click()
