@@ -40,7 +40,10 @@ MSComm::MSComm(QObject *parent)
     m_modemPoll->setTimerType(Qt::PreciseTimer);
     m_modemPoll->setInterval(kModemPollMs);
     connect(m_modemPoll, &QTimer::timeout, this, &MSComm::pollLines);
-    connect(m_port, &QSerialPort::readyRead, this, [this] { raiseEvent(comEvReceive); });
+    // Raised from the event loop, not inside the port's own signal: the port
+    // signals nothing new while that signal runs, and a receive handler may
+    // ask the user something (a log that cannot be written) for a long time.
+    connect(m_port, &QSerialPort::readyRead, this, &MSComm::queueReceive);
     connect(m_port, &QSerialPort::errorOccurred, this, &MSComm::onPortError);
 }
 
@@ -257,18 +260,24 @@ QString MSComm::Input()
     // Pieces of the size of the control's input buffer keep the work of each
     // receive event bounded, however fast the device sends.
     const QString text = m_decoder.decode(m_port->read(kInBufferSize));
-    if (m_port->bytesAvailable() > 0 && !m_moreQueued) {
-        m_moreQueued = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_moreQueued = false;
-                if (PortOpen() && m_port->bytesAvailable() > 0)
-                    raiseEvent(comEvReceive);
-            },
-            Qt::QueuedConnection);
-    }
+    if (m_port->bytesAvailable() > 0)
+        queueReceive();
     return text;
+}
+
+void MSComm::queueReceive()
+{
+    if (m_moreQueued)
+        return;
+    m_moreQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_moreQueued = false;
+            if (PortOpen() && m_port->bytesAvailable() > 0)
+                raiseEvent(comEvReceive);
+        },
+        Qt::QueuedConnection);
 }
 
 int MSComm::OutBufferCount() const

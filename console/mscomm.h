@@ -112,6 +112,8 @@ signals:
     void outputQueued(const QByteArray &bytes);
 
 private:
+    // A receive event from the event loop, once however often asked before it runs.
+    void queueReceive();
     bool applySettings(const LineSettings &s);
     bool applyHandshaking(int mode);
     void applyDtr();
@@ -136,7 +138,7 @@ private:
     // A failure of this opening is being reported; later ones are the same.
     bool m_failing = false;
     // A receive event for bytes left over by Input() is on its way.
-    bool m_moreQueued = false;
+    bool m_moreQueued = false; // a receive event waits in the event loop
     QSerialPort::PinoutSignals m_lines;
     bool m_watchLines = false;
     LineErrorSource m_errorSource;

@@ -10,6 +10,7 @@
 #include <QInputMethodEvent>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
@@ -121,6 +122,30 @@ private slots:
         QCOMPARE(fm.horizontalAdvance(QStringLiteral("M : 1:57600")), 11 * column);
         QVERIFY(fm.inFont(QChar(0x7D42)) && fm.inFont(QChar(0x7AEF))); // 終端
         QCOMPARE(fm.horizontalAdvance(QStringLiteral("終端")), 4 * column);
+    }
+
+    // While the question about a log that cannot be written is open, what the
+    // device sends later still comes in (the question is asked from the
+    // receive path).
+    void arrivalsGoOnWhileTheLogAsks()
+    {
+        openPort();
+        QTemporaryDir dir;
+        const QString path = dir.filePath("full.log");
+        QVERIFY(QFile::link("/dev/full", path));
+        m_dialogs->answerSaveFile(path);
+        m_dialogs->answerMessage(QMessageBox::No);
+        m_f->OpenLogFile->trigger();
+        m_dialogs->clear();
+        bool seen = false;
+        m_dialogs->whileShown([&] {
+            m_link->write("two");
+            seen = QTest::qWaitFor([&] { return m_f->txtTerm->text().endsWith("two"); });
+        });
+        m_dialogs->answerMessage(QMessageBox::Cancel);
+        m_link->write("one");
+        QTRY_COMPARE(m_dialogs->shown().size(), 1);
+        QVERIFY2(seen, qPrintable(m_f->txtTerm->text()));
     }
 
     // A double-byte character split between arrivals, a backspace in an
