@@ -265,3 +265,12 @@ QIcon artworkIcon(const QString &resource, std::initializer_list<int> sizes)
     }
     return icon;
 }
+
+QFont scaledFont(QFont font, qreal factor)
+{
+    if (font.pixelSize() > 0)
+        font.setPixelSize(qRound(font.pixelSize() * factor));
+    else
+        font.setPointSizeF(font.pointSizeF() * factor);
+    return font;
+}

@@ -25,6 +25,10 @@ QFont windowFont(const QFont &base);
 // it, base's size in the system's fixed-pitch face.
 QFont terminalFont(const QFont &base);
 
+// font made factor times as large, whether its size is set in points or in
+// pixels (the window face's is in pixels).
+QFont scaledFont(QFont font, qreal factor);
+
 // Gives window the program's face and makes every drop-down list of the
 // program open as wide as its longest item.
 void applyWindowLook(QWidget *window);

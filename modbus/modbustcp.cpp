@@ -133,8 +133,7 @@ void ModbusTCP::buildControls()
     QLabel *title = caption("lblTitle", "MODBUSTCP TEST", 240, 60, 4335, 420);
     QFont titleFont = title->font();
     titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
-    title->setFont(titleFont);
+    title->setFont(scaledFont(titleFont, 1.5));
     title->setStyleSheet(QStringLiteral("color: #0b2a5b;"));
 
     // Server

@@ -1,6 +1,7 @@
 #include "netclient/frmmain.h"
 
 #include "app/launcherstate.h"
+#include "app/look.h"
 #include "app/windownames.h"
 #include "app/windows.h"
 #include "net/winsock.h"
@@ -142,8 +143,7 @@ void frmMain::buildControls()
     place(title, 120, 60, 4680, 420);
     QFont titleFont = title->font();
     titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
-    title->setFont(titleFont);
+    title->setFont(scaledFont(titleFont, 1.6));
     title->setStyleSheet(QStringLiteral("color: #0b2a5b;"));
 
     // Server setting

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QTest>
 
 class TstLook : public QObject
@@ -26,6 +27,17 @@ private slots:
 
     // A drop-down list opens as wide as its longest item, also one that the
     // user may type in, whose box is narrower.
+    // The titles grow with the window face, which is sized in pixels.
+    void scaledFaceGrows()
+    {
+        const QFont face = windowFont(QFont());
+        QCOMPARE(QFontInfo(scaledFont(face, 1.5)).pixelSize(),
+                 qRound(QFontInfo(face).pixelSize() * 1.5));
+        QFont points;
+        points.setPointSizeF(8);
+        QCOMPARE(scaledFont(points, 1.5).pointSizeF(), 12.0);
+    }
+
     void listIsAsWideAsItsLongestItem()
     {
         QWidget window;
