@@ -90,15 +90,15 @@ Main1::Main1(QWidget *parent) : Form(parent)
     // for the system's list of ports.
     Combo1->installEventFilter(this);
 
-    connect(Command1, &QPushButton::clicked, this, [] { Windows::show(WindowName::Wizard); });
-    connect(Command2, &QPushButton::clicked, this, [] { Windows::show(WindowName::frmMain); });
+    connect(Command1, &QPushButton::clicked, this, [this] { showModal(WindowName::Wizard); });
+    connect(Command2, &QPushButton::clicked, this, [this] { showModal(WindowName::frmMain); });
     connect(Command3, &QPushButton::clicked, this,
-            [] { Windows::show(WindowName::frmTerminal); });
+            [this] { showModal(WindowName::frmTerminal); });
     connect(Command5, &QPushButton::clicked, this,
-            [] { Windows::show(WindowName::ModbusTCP); });
+            [this] { showModal(WindowName::ModbusTCP); });
     connect(Command6, &QPushButton::clicked, this, &Main1::Command6_Click);
     connect(cmdTroubleshooting, &QPushButton::clicked, this,
-            [] { Windows::show(WindowName::frmTroubleshooting); });
+            [this] { showModal(WindowName::frmTroubleshooting); });
     connect(Command4, &QPushButton::clicked, this, [] { Windows::endProgram(); });
     // Picked or typed, the text is the choice that the other windows read.
     connect(Combo1, &QComboBox::currentTextChanged, this,
@@ -175,7 +175,7 @@ void Main1::Command6_Click()
         return;
     if (auto *label = download->findChild<QLabel *>(QStringLiteral("Label5")))
         label->setText(port);
-    Windows::show(WindowName::Download);
+    showModal(WindowName::Download);
 }
 
 void Main1::paintEvent(QPaintEvent *event)

@@ -54,7 +54,9 @@ class TstMain1 : public QObject
         bool modal = false;
         QTimer::singleShot(0, this, [&] {
             if (Form *f = Windows::loaded(window)) {
-                modal = f->isModal() && f->isVisible();
+                // Over the launcher, whichever window was active before.
+                modal = f->isModal() && f->isVisible()
+                        && f->owner() == Windows::loaded(QStringLiteral("Main1"));
                 if (label5)
                     *label5 = f->findChild<QLabel *>(QStringLiteral("Label5"))->text();
                 f->close();
@@ -220,6 +222,10 @@ private slots:
     void buttonsOpenTheirWindows()
     {
         Main1 *m = load();
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
         const std::pair<QPushButton *, const char *> tools[] = {
             {m->Command1, "Wizard"}, {m->Command2, "frmMain"}, {m->Command5, "ModbusTCP"},
             {m->Command6, "Download"}, {m->cmdTroubleshooting, "frmTroubleshooting"}};
