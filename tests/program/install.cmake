@@ -1,7 +1,9 @@
 # Installs the build into a fresh prefix: the program goes to bin/, its
 # connection files to share/rm4630k-utility/, and the program holds no path
 # of the source tree (nor of a build tree inside it), as 8-bit or as UTF-16
-# text. Arguments: BUILD_DIR, SOURCE_DIR, PREFIX.
+# text. Arguments: BUILD_DIR, SOURCE_DIR, PREFIX, SANITIZED (a sanitizer
+# build is never installed: its checks name the files they were compiled
+# from, which the compiler's prefix maps leave as they are).
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
                 RESULT_VARIABLE failed OUTPUT_QUIET)
@@ -15,6 +17,10 @@ foreach(file bin/rm4630k-utility share/rm4630k-utility/term1.ht share/rm4630k-ut
     endif()
 endforeach()
 
+if(SANITIZED)
+    file(REMOVE_RECURSE ${PREFIX})
+    return()
+endif()
 file(READ ${PREFIX}/bin/rm4630k-utility program HEX)
 foreach(tree ${SOURCE_DIR} ${BUILD_DIR})
     string(HEX "${tree}" narrow)
