@@ -15,8 +15,9 @@ int runProgram(const QStringList &extraWindows)
 {
     QApplication::setWindowIcon(artworkIcon(QStringLiteral(":/icon.svg"), {16, 32, 64}));
     Windows::show(WindowName::Main1);
+    // Over the launcher: no window is active yet at start.
     for (const QString &name : extraWindows)
-        Windows::show(name);
+        Windows::showModalOver(name, Windows::loaded(WindowName::Main1));
     const int code = QApplication::exec();
     Windows::clear();
     return code;

@@ -1,6 +1,7 @@
 #include "app/dialogs.h"
 
 #include "app/form.h"
+#include "app/windowbehaviour.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -24,6 +25,13 @@ void runDialog(D *dialog, Read read)
     delete dialog;
 }
 
+// A box stands over its window, transient for it; while that window is not
+// shown yet (it is still loading), over the window that stands for it.
+QWidget *shownParent(QWidget *parent)
+{
+    return WindowBehaviour::shownWindowFor(parent);
+}
+
 class QtDialogs final : public Dialogs
 {
 public:
@@ -31,7 +39,7 @@ public:
                                         QMessageBox::StandardButtons buttons,
                                         QMessageBox::Icon icon, const QString &title) override
     {
-        auto *box = new QMessageBox(icon, title, text, buttons, parent);
+        auto *box = new QMessageBox(icon, title, text, buttons, shownParent(parent));
         // Texts may hold a device's reply or a file name: never markup.
         box->setTextFormat(Qt::PlainText);
         QMessageBox::StandardButton pressed = QMessageBox::NoButton;
@@ -44,7 +52,7 @@ public:
     QString input(QWidget *parent, const QString &prompt, const QString &title,
                   const QString &defaultText) override
     {
-        auto *box = new QInputDialog(parent);
+        auto *box = new QInputDialog(shownParent(parent));
         box->setWindowTitle(title);
         box->setLabelText(prompt);
         box->setTextValue(defaultText);
@@ -60,14 +68,14 @@ public:
 
     QString openFile(QWidget *parent, const QString &title, const QString &filter) override
     {
-        auto *dialog = new QFileDialog(parent, title, QString(), filter);
+        auto *dialog = new QFileDialog(shownParent(parent), title, QString(), filter);
         dialog->setFileMode(QFileDialog::ExistingFile);
         return chosen(dialog);
     }
 
     QString saveFile(QWidget *parent, const QString &title, const QString &filter) override
     {
-        auto *dialog = new QFileDialog(parent, title, QString(), filter);
+        auto *dialog = new QFileDialog(shownParent(parent), title, QString(), filter);
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         // Qt's own dialog: a desktop's dialog may ask its own replace
         // question whatever the option says.

@@ -3,6 +3,7 @@
 #include "app/look.h"
 #include "app/tickcount.h"
 #include "app/twips.h"
+#include "app/windowbehaviour.h"
 #include "app/windows.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 void place(QWidget *w, int left, int top, int width, int height)
@@ -32,7 +34,55 @@ Form::~Form() = default;
 
 void Form::setClientSizeTwips(int width, int height)
 {
-    resize(twips(width), twips(height));
+    setFixedSize(twips(width), twips(height));
+}
+
+void Form::keepFocusInside()
+{
+    const QWidget *focused = focusWidget();
+    if (!focused || !WindowBehaviour::liesOutsideWindow(focused))
+        return;
+    focusNextPrevChild(true);
+    if (QWidget *still = focusWidget(); still && WindowBehaviour::liesOutsideWindow(still))
+        still->clearFocus();
+}
+
+void Form::setCancelButton(QAbstractButton *button)
+{
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName(QStringLiteral("cancelShortcut"));
+    const QPointer<QAbstractButton> target(button);
+    connect(escape, &QShortcut::activated, this, [target] {
+        if (target && target->isVisible() && target->isEnabled())
+            target->click();
+    });
+}
+
+bool Form::focusNextPrevChild(bool next)
+{
+    // Qt's own walk of the Tab chain, with the controls outside taken out of
+    // it for the moment. A control whose focus goes to a proxy keeps its
+    // policy: setting it would set the proxy's too.
+    struct Passed
+    {
+        QPointer<QWidget> widget;
+        Qt::FocusPolicy policy;
+    };
+    QList<Passed> passed;
+    const auto children = findChildren<QWidget *>();
+    for (QWidget *w : children) {
+        if ((w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() && w->window() == this
+            && WindowBehaviour::liesOutsideWindow(w)) {
+            passed.append({w, w->focusPolicy()});
+            w->setFocusPolicy(Qt::NoFocus);
+        }
+    }
+    const bool moved = QWidget::focusNextPrevChild(next);
+    for (const Passed &p : passed) {
+        if (p.widget)
+            p.widget->setFocusPolicy(p.policy);
+    }
+    return moved;
 }
 
 // --- Operations -------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 
+class QAbstractButton;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -57,8 +58,18 @@ public:
     // True once the window has been closed; it is destroyed soon after.
     bool isUnloaded() const { return m_unloaded; }
 
-    // Client area size in twips.
+    // Client area size in twips. The controls sit at fixed places, so the
+    // user cannot resize the window.
     void setClientSizeTwips(int width, int height);
+
+    // Moves the focus off a control that lies wholly outside the client area
+    // (the program keeps state there) to the next one inside, or to the
+    // window itself when there is none.
+    void keepFocusInside();
+
+    // The button that Esc presses: the one that closes the window without
+    // acting (Cancel, Exit), as in Qt's own dialogs.
+    void setCancelButton(QAbstractButton *button);
 
     // Picture drawn behind the controls; without one a light gradient is drawn.
     void setBackgroundPicture(const QPixmap &picture) { m_background = picture; update(); }
@@ -223,6 +234,8 @@ protected:
     virtual void formActivate() {}
 
     void closeEvent(QCloseEvent *event) override;
+    // Tab and Shift+Tab pass over controls outside the client area.
+    bool focusNextPrevChild(bool next) override;
     void paintEvent(QPaintEvent *event) override;
     bool event(QEvent *event) override;
 

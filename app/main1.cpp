@@ -30,10 +30,8 @@ constexpr int kPrintPixelSize = 10;
 Main1::Main1(QWidget *parent) : Form(parent)
 {
     setWindowTitle(QStringLiteral("RM4630K utility"));
+    // Fixed: the state labels below the client area must stay out of sight.
     setClientSizeTwips(6600, 4935);
-    // The layout is fixed, and the state labels below the client area must
-    // stay out of sight.
-    setFixedSize(size());
     setBackgroundPicture(artwork(QStringLiteral(":/launcher/background.svg"), kBackgroundSize));
 
     // Frames first, so that they lie under the controls they frame.

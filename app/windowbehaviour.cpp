@@ -1,5 +1,7 @@
 #include "app/windowbehaviour.h"
 
+#include "app/form.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -12,9 +14,13 @@
 
 namespace {
 
-// Presses the focused push button on Enter. Qt does that only for default
-// buttons, and the program's buttons never are one.
-class EnterPressesButton final : public QObject
+// The keyboard rules of every window. Enter on a focused push button
+// presses it: Qt does that only for default buttons, and the program's
+// buttons never are one. A control that lies wholly outside its window's
+// client area gets no key and no shortcut, and loses the focus when it gets
+// it: the program keeps state in such controls, and the serial window's
+// terminal pane, narrowed out of sight, would still send what is typed.
+class KeyboardRules final : public QObject
 {
 public:
     using QObject::QObject;
@@ -22,12 +28,45 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() != QEvent::KeyPress)
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::InputMethod:
+        case QEvent::FocusIn:
+        case QEvent::Resize:
+            break;
+        default:
             return false;
-        auto *button = qobject_cast<QPushButton *>(watched);
+        }
+        if (!watched->isWidgetType())
+            return false;
+        auto *widget = static_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Resize) {
+            // A window that shrinks may leave its focused control outside.
+            if (widget->isWindow())
+                keepFocusInsideLater(widget);
+            return false;
+        }
+        if (WindowBehaviour::liesOutsideWindow(widget)) {
+            keepFocusInsideLater(widget->window());
+            if (event->type() == QEvent::FocusIn)
+                return false;
+            if (event->type() == QEvent::KeyPress)
+                keepFocusInside(widget->window()); // before the next key comes
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress)
+            return pressButtonOnEnter(widget, static_cast<QKeyEvent *>(event));
+        return false;
+    }
+
+private:
+    static bool pressButtonOnEnter(QWidget *widget, const QKeyEvent *key)
+    {
+        auto *button = qobject_cast<QPushButton *>(widget);
         if (!button || button->autoDefault() || button->isDefault())
             return false; // Qt presses a default button itself
-        const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
             return false;
         if (key->modifiers() & ~Qt::KeypadModifier)
@@ -36,6 +75,21 @@ protected:
         if (!key->isAutoRepeat())
             button->click();
         return true;
+    }
+
+    static void keepFocusInside(QWidget *window)
+    {
+        if (auto *form = qobject_cast<Form *>(window))
+            form->keepFocusInside();
+    }
+
+    // After the event: a focus change or a layout may still be under way.
+    static void keepFocusInsideLater(QWidget *window)
+    {
+        auto *form = qobject_cast<Form *>(window);
+        if (!form)
+            return;
+        QMetaObject::invokeMethod(form, &Form::keepFocusInside, Qt::QueuedConnection);
     }
 };
 
@@ -84,24 +138,60 @@ void install()
     if (installed || !qApp)
         return;
     installed = true;
-    qApp->installEventFilter(applicationWide<EnterPressesButton>());
+    qApp->installEventFilter(applicationWide<KeyboardRules>());
 }
 
-void placeForShowing(QWidget *window, QWidget *owner, bool modal)
+bool liesOutsideWindow(const QWidget *w)
+{
+    const QWidget *window = w->window();
+    QRect seen = w->rect();
+    for (const QWidget *c = w; c != window; c = c->parentWidget()) {
+        seen = seen.translated(c->pos()) & c->parentWidget()->rect();
+        if (seen.isEmpty())
+            return true;
+    }
+    return false;
+}
+
+QWidget *shownWindowFor(QWidget *w)
+{
+    for (QWidget *window = w ? w->window() : nullptr; window;) {
+        if (window->isVisible())
+            return window;
+        const auto *form = qobject_cast<const Form *>(window);
+        window = form && form->owner() ? form->owner()->window() : nullptr;
+    }
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->isVisible() && qobject_cast<Form *>(window))
+            return window;
+    }
+    return nullptr;
+}
+
+void placeForShowing(QWidget *window, QWidget *owner, bool belongsToOwner)
 {
     if (window->isVisible())
         return;
-    const bool overOwner = modal && owner && owner != window && owner->isVisible();
-    // The window system keeps only a dialog above its owner.
-    if (modal && window->windowType() == Qt::Window)
-        window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+    QWidget *shownOwner = belongsToOwner && owner && owner != window ? shownWindowFor(owner)
+                                                                     : nullptr;
+    if (shownOwner == window)
+        shownOwner = nullptr;
+    if (belongsToOwner) {
+        // The window system keeps only a dialog above its owner; minimised
+        // on its own, it would take the owner (and the launcher) with it.
+        window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                               | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    }
     window->winId(); // its native window: to be transient, and for its frame
     QWindow *handle = window->windowHandle();
-    if (overOwner && handle)
-        handle->setTransientParent(owner->windowHandle());
+    if (shownOwner && handle)
+        handle->setTransientParent(shownOwner->windowHandle());
     if (window->testAttribute(Qt::WA_Moved))
         return;
-    QScreen *screen = overOwner ? owner->screen() : QGuiApplication::primaryScreen();
+    QScreen *screen = shownOwner ? shownOwner->screen() : QGuiApplication::primaryScreen();
     if (!screen || !handle)
         return;
     if (!window->testAttribute(Qt::WA_Resized))
@@ -110,11 +200,11 @@ void placeForShowing(QWidget *window, QWidget *owner, bool modal)
     // until then the owner's frame is the best guess (the program's windows
     // all have the same one).
     QMargins margins = handle->frameMargins();
-    if (margins.isNull() && overOwner && owner->windowHandle())
-        margins = owner->windowHandle()->frameMargins();
+    if (margins.isNull() && shownOwner && shownOwner->windowHandle())
+        margins = shownOwner->windowHandle()->frameMargins();
     QRect frame(QPoint(), window->size().grownBy(margins));
-    frame.moveCenter(overOwner ? owner->frameGeometry().center()
-                               : screen->availableGeometry().center());
+    frame.moveCenter(shownOwner ? shownOwner->frameGeometry().center()
+                                : screen->availableGeometry().center());
     window->move(insideArea(frame, screen->availableGeometry()));
 }
 

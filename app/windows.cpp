@@ -60,7 +60,7 @@ Form *Windows::loaded(const QString &name)
     return e->instance;
 }
 
-Form *Windows::get(const QString &name)
+Form *Windows::get(const QString &name, Form *owner)
 {
     if (Form *f = loaded(name))
         return f;
@@ -70,6 +70,8 @@ Form *Windows::get(const QString &name)
     WindowBehaviour::install();
     Form *form = it->factory();
     form->setObjectName(name);
+    if (owner && owner != form)
+        form->setOwner(owner);
     WindowBehaviour::keepOnScreen(form);
     it->instance = form;
     // The load may wait on the event loop; a second request meanwhile gets
@@ -100,7 +102,7 @@ void Windows::showModalOver(const QString &name, Form *ownerForm)
         return; // the request that started the load shows it when the load ends
     const Mode mode = e->mode;
     const QPointer<Form> owner(ownerForm);
-    QPointer<Form> form = get(name);
+    QPointer<Form> form = get(name, owner);
     if (!form)
         return;
     if (owner && owner != form)
@@ -124,6 +126,75 @@ void Windows::showModalOver(const QString &name, Form *ownerForm)
     // The owner is the active window again, as it was before.
     if (owner && !owner->isUnloaded() && owner->isVisible() && !g_ending)
         owner->activateWindow();
+}
+
+namespace {
+
+// Shows a window that belongs to an owner still loading once the owner has
+// been shown: a window manager stacks a transient window over its owner
+// only when the owner is there first.
+class ShowAfterOwner final : public QObject
+{
+public:
+    ShowAfterOwner(Form *window, Form *owner) : QObject(window), m_window(window), m_owner(owner)
+    {
+        setObjectName(QString::fromLatin1(kName));
+        owner->installEventFilter(this);
+        connect(owner, &Form::unloaded, this, &ShowAfterOwner::present);
+        connect(owner, &QObject::destroyed, this, &ShowAfterOwner::present);
+    }
+
+    static constexpr const char *kName = "showAfterOwner";
+
+    static void presentNow(Form *window, Form *owner)
+    {
+        WindowBehaviour::placeForShowing(window, owner, true);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_owner && event->type() == QEvent::Show) {
+            // From the event loop: the owner's window is then being mapped.
+            QMetaObject::invokeMethod(this, &ShowAfterOwner::present, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    void present()
+    {
+        if (m_owner)
+            m_owner->removeEventFilter(this);
+        if (m_window && !m_window->isUnloaded() && !Windows::isEnding()) {
+            Form *owner = m_owner && !m_owner->isUnloaded() ? m_owner.data() : nullptr;
+            presentNow(m_window, owner);
+        }
+        deleteLater();
+    }
+
+    QPointer<Form> m_window;
+    QPointer<Form> m_owner;
+};
+
+} // namespace
+
+void Windows::showOwned(const QString &name, Form *owner)
+{
+    const QPointer<Form> form = get(name, owner);
+    if (!form || form->isVisible())
+        return;
+    if (form->findChild<QObject *>(QString::fromLatin1(ShowAfterOwner::kName),
+                                   Qt::FindDirectChildrenOnly))
+        return; // already waiting for its owner
+    if (owner && !owner->isVisible() && !owner->isUnloaded()) {
+        new ShowAfterOwner(form, owner);
+        return;
+    }
+    ShowAfterOwner::presentNow(form, owner);
 }
 
 void Windows::unload(const QString &name)

@@ -22,8 +22,9 @@ public:
     static bool has(const QString &name);
 
     // The loaded window, loading it (without showing it) if needed; nullptr
-    // for a window that the program does not have.
-    static Form *get(const QString &name);
+    // for a window that the program does not have. A window loaded here for
+    // an owner knows it while it loads: its boxes stand over it.
+    static Form *get(const QString &name, Form *owner = nullptr);
     template <class T>
     static T *get(const QString &name)
     {
@@ -46,6 +47,10 @@ public:
     // show() with the window's owner set: the window that shows it. A modal
     // window gives the activation back to its owner when it closes.
     static void showModalOver(const QString &name, Form *owner);
+    // Shows a modeless window that belongs to owner: transient for it (the
+    // window manager keeps it in front of its owner) and centred over it. While
+    // owner still loads, the window appears once owner has been shown.
+    static void showOwned(const QString &name, Form *owner);
 
     // Closes the window if it is loaded.
     static void unload(const QString &name);

@@ -75,7 +75,8 @@ frmTerminal::frmTerminal(QWidget *parent) : Form(parent)
     layout->addWidget(m_client);
     layout->addWidget(sbrStatus);
 
-    resize(twips(kDesignWidth), layout->sizeHint().height());
+    // The controls sit at fixed places: only the program changes the width.
+    setFixedSize(twips(kDesignWidth), layout->sizeHint().height());
     wireConsoleOperations();
 }
 
@@ -383,7 +384,7 @@ void frmTerminal::setFormWidthTwips(int width)
 {
     // The widths count the window's borders, the client area is what lies
     // inside them: at the narrow width the terminal pane is wholly hidden.
-    resize(twips(width - (kWideWidth - kDesignWidth)), height());
+    setFixedSize(twips(width - (kWideWidth - kDesignWidth)), height());
 }
 
 QLabel *frmTerminal::frontPicture() const

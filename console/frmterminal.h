@@ -194,7 +194,6 @@ public:
 protected:
     // The busy text in the status bar.
     void operationRefused() override;
-    void showEvent(QShowEvent *event) override;
 
 private:
     void buildConfigurationPart();

@@ -70,7 +70,7 @@ void frmTerminal::Form_Load()
     if (!Send(QStringLiteral("\r")) || !wait(kPromptWaitMs))
         return;
     if (!MenuScreen::hasPrompt(txtTerm->text())) {
-        Windows::show(WindowName::ConfigurationWarning);
+        Windows::showOwned(WindowName::ConfigurationWarning, this);
         return;
     }
 

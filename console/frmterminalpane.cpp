@@ -16,23 +16,6 @@
 
 // --- Console exchanges ---------------------------------------------------
 
-void frmTerminal::showEvent(QShowEvent *event)
-{
-    Form::showEvent(event);
-    // The warning opens while this window still loads, before it is shown; it
-    // must not end up hidden behind it.
-    if (!Windows::has(WindowName::ConfigurationWarning))
-        return;
-    if (QPointer<Form> warning = Windows::loaded(WindowName::ConfigurationWarning)) {
-        QTimer::singleShot(0, warning, [warning] {
-            if (warning && warning->isVisible()) {
-                warning->raise();
-                warning->activateWindow();
-            }
-        });
-    }
-}
-
 void frmTerminal::operationRefused()
 {
     showStatus(TerminalLogic::kBusyText);

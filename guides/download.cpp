@@ -26,7 +26,6 @@ Download::Download(QWidget *parent) : Form(parent)
 {
     setWindowTitle(QStringLiteral("Download"));
     setClientSizeTwips(5610, 3570);
-    setFixedSize(size());
 
     Label4 = label(QStringLiteral("Label4"),
                    QStringLiteral("You have 2 ways to download 4630K's new image file to 4630K"),
@@ -58,6 +57,7 @@ Download::Download(QWidget *parent) : Form(parent)
     Command1 = button(QStringLiteral("Command1"), QStringLiteral("Wizard"), {120, 2640, 1575, 375});
     Command1->setToolTip(kWizardToolTip);
     Command4 = button(QStringLiteral("Command4"), QStringLiteral("Exit"), {4200, 3120, 1335, 375});
+    setCancelButton(Command4);
 
     connect(Command6, &QPushButton::clicked, this, &Download::Command6_Click);
     connect(Command1, &QPushButton::clicked, this, &Download::Command1_Click);

@@ -77,7 +77,6 @@ frmTroubleshooting::frmTroubleshooting(QWidget *parent) : Form(parent)
 {
     setWindowTitle(QStringLiteral("Trouble shooting"));
     setClientSizeTwips(7680, 4680);
-    setFixedSize(size());
 
     // Created in their tab order: the answer box first.
     txtSpec = placed<QPlainTextEdit>(QStringLiteral("txtSpec"), {120, 1800, 7455, 2295});
@@ -95,6 +94,7 @@ frmTroubleshooting::frmTroubleshooting(QWidget *parent) : Form(parent)
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
 
     CmdEXIT = button(QStringLiteral("CmdEXIT"), QStringLiteral("&Exit"), {6240, 4200, 1335, 375});
+    setCancelButton(CmdEXIT);
     CmdEXIT->setFont(letteringFont(font(), kExitFaces, kExitPoints));
     connect(CmdEXIT, &QPushButton::clicked, this, &frmTroubleshooting::CmdEXIT_Click);
 }

@@ -31,7 +31,6 @@ GuideForm::GuideForm(GuideId id, QWidget *parent) : Form(parent), m_table(guide(
 {
     setWindowTitle(m_table.caption);
     setClientSizeTwips(m_table.clientTwips.width(), m_table.clientTwips.height());
-    setFixedSize(size());
 
     // From the bottom up: the pictures, the texts, the pointer lines over both,
     // and the buttons.
@@ -62,6 +61,7 @@ GuideForm::GuideForm(GuideId id, QWidget *parent) : Form(parent), m_table(guide(
     cmdNext = button(QStringLiteral("cmdNext"), kNextCaption, kNextAt);
     cmdPrview = button(QStringLiteral("cmdPrview"), kPrviewCaption, kPrviewAt);
     exitButton = button(m_table.exitName, kExitCaption, kExitAt);
+    setCancelButton(exitButton);
     if (id == GuideId::Wizard) {
         Command1 = button(QStringLiteral("Command1"), kConfigurationCaption, kConfigurationAt);
         Command1->setToolTip(kConfigurationToolTip);

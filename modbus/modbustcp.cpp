@@ -181,6 +181,7 @@ void ModbusTCP::buildControls()
     place(lstReceive, 4800, 3720, 4080, 1545);
     cmd(CmdClearSend, "CmdClearSend", "Clear Receive", 240, 5355, 1455);
     cmd(CmdEXIT, "CmdEXIT", "Exit", 7425, 5355, 1455);
+    setCancelButton(CmdEXIT);
 
     // Polling and data log
     cmd(cmdStartPolling, "cmdStartPolling", "Start", 9960, 930, 1335);

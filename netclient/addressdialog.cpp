@@ -29,7 +29,6 @@ AddressDialog::AddressDialog(AddressSetting::Kind kind, const Names &names, QWid
     setCloseHeldDuringOperation(false);
     setWindowTitle(m_texts.title);
     setClientSizeTwips(4200, 2880);
-    setFixedSize(size());
     QFont arial = font();
     arial.setFamily(QStringLiteral("Arial"));
     setFont(arial);
@@ -51,6 +50,7 @@ AddressDialog::AddressDialog(AddressSetting::Kind kind, const Names &names, QWid
     m_copy->setStyleSheet(QStringLiteral("color: #606060;"));
     Command2 = button(QStringLiteral("Command2"), QStringLiteral("Set"), {1080, 2340, 1215, 375});
     Command3 = button(QStringLiteral("Command3"), QStringLiteral("Cancel"), {2520, 2340, 1215, 375});
+    setCancelButton(Command3);
     connect(Command2, &QPushButton::clicked, this, &AddressDialog::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &AddressDialog::Command3_Click);
 }

@@ -11,7 +11,6 @@ commandlist::commandlist(QWidget *parent) : Form(parent)
 {
     setWindowTitle(QStringLiteral("4630K command list"));
     setClientSizeTwips(7950, 5295);
-    setFixedSize(size());
 
     QFont heading = font();
     heading.setFamily(QStringLiteral("Arial"));
@@ -43,6 +42,7 @@ commandlist::commandlist(QWidget *parent) : Form(parent)
     text->setUndoRedoEnabled(false);
 
     Command1 = button(QStringLiteral("Command1"), QStringLiteral("Exit"), {6720, 4920, 1095, 375});
+    setCancelButton(Command1);
     connect(Command1, &QPushButton::clicked, this, &commandlist::Command1_Click);
 }
 

@@ -35,7 +35,6 @@ comset::comset(QWidget *parent) : Form(parent)
     setCloseHeldDuringOperation(false);
     setWindowTitle(QStringLiteral("Comm Setting"));
     setClientSizeTwips(3600, 3000);
-    setFixedSize(size());
     QFont arial = font();
     arial.setFamily(QStringLiteral("Arial"));
     setFont(arial);
@@ -69,6 +68,7 @@ comset::comset(QWidget *parent) : Form(parent)
     }
     Command1 = button(QStringLiteral("Command1"), QStringLiteral("Set"), {240, 2460, 1335, 375});
     Command2 = button(QStringLiteral("Command2"), QStringLiteral("Cancel"), {1800, 2460, 1335, 375});
+    setCancelButton(Command2);
     connect(Command1, &QPushButton::clicked, this, &comset::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &comset::Command2_Click);
 }

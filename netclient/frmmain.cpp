@@ -57,7 +57,6 @@ frmMain::frmMain(QWidget *parent) : Form(parent)
     setCloseHeldDuringOperation(false);
     setWindowTitle(QStringLiteral("4630K Net Test"));
     setClientSizeTwips(kWindowWidth, kWindowHeight);
-    setFixedSize(size());
     buildControls();
 
     tcpPC = new Winsock(this);
@@ -252,6 +251,7 @@ void frmMain::buildControls()
     cmd(cmdCommTx, "cmdCommTx", "Send", 8040, 7140, 900);
     cmd(cmdCommClr, "cmdCommClr", "Clear", 9060, 7140, 900);
     cmd(cmdEnd, "cmdEnd", "Exit", 8040, 8145, 1920);
+    setCancelButton(cmdEnd);
 
     // A flag for the address dialogs; never shown.
     Disconnect = caption("Disconnect", "disconnect", 240, 8145, 1200);

@@ -1,7 +1,9 @@
+#include "app/dialogs.h"
 #include "app/form.h"
 #include "app/windows.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -24,6 +26,13 @@ struct SizedForm : Form
             move(m_place);
     }
     QPoint m_place;
+};
+
+// A window that says something in a box while it loads.
+struct BoxOnLoad : SizedForm
+{
+    using SizedForm::SizedForm;
+    void formLoad() override { msgBox(this, QStringLiteral("The port cannot be opened.")); }
 };
 
 QRect availableArea()
@@ -67,22 +76,106 @@ private slots:
         QRect toolFrame;
         QWindow *transientParent = nullptr;
         Qt::WindowType toolType = Qt::Window;
+        Qt::WindowFlags toolFlags;
         QTimer::singleShot(0, this, [&] {
             if (Form *tool = Windows::loaded("tool")) {
                 toolFrame = tool->frameGeometry();
                 transientParent = tool->windowHandle()->transientParent();
                 toolType = tool->windowType();
+                toolFlags = tool->windowFlags();
                 tool->close();
             }
         });
         Windows::showModalOver("tool", launcher);
-        // X11 window managers keep only dialogs above their owners.
+        // X11 window managers keep only dialogs above their owners; minimised
+        // alone, it would take its owners with it.
         QCOMPARE(toolType, Qt::Dialog);
+        QVERIFY(!(toolFlags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(transientParent, launcher->windowHandle());
         if (ownPlace.x() < 0)
             QCOMPARE(toolFrame.center(), launcher->frameGeometry().center());
         else
             QCOMPARE(toolFrame.topLeft(), ownPlace);
+    }
+
+    // Qt's own boxes stand over their window, transient for it, without
+    // minimise and maximise buttons. A box that a window shows while it still
+    // loads stands over the window that opened it instead of in a corner.
+    void boxesStandOverTheirWindow()
+    {
+        Windows::add("launcher", Windows::Mode::Modeless, [] { return new SizedForm({440, 329}); });
+        Windows::add("tool", Windows::Mode::Modeless, [] { return new BoxOnLoad({500, 400}); });
+        Windows::show("launcher");
+        Form *launcher = Windows::loaded("launcher");
+        QVERIFY(QTest::qWaitForWindowExposed(launcher));
+        launcher->move(150, 90);
+
+        struct Seen
+        {
+            QWindow *transientParent = nullptr;
+            QPoint centre;
+            Qt::WindowFlags flags;
+        };
+        Seen seen;
+        const auto answerNextBox = [&] {
+            QTimer::singleShot(0, this, [&] {
+                auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                seen = {box->windowHandle()->transientParent(), box->geometry().center(),
+                        box->windowFlags()};
+                box->reject();
+            });
+        };
+        answerNextBox();
+        Windows::showModalOver("tool", launcher);
+        QCOMPARE(seen.transientParent, launcher->windowHandle());
+        QVERIFY((seen.centre - launcher->geometry().center()).manhattanLength() <= 2);
+        QVERIFY(!(seen.flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+
+        Form *tool = Windows::loaded("tool");
+        QVERIFY(QTest::qWaitForWindowExposed(tool));
+        answerNextBox();
+        msgBox(tool, QStringLiteral("Shown"));
+        QCOMPARE(seen.transientParent, tool->windowHandle());
+        QVERIFY((seen.centre - tool->geometry().center()).manhattanLength() <= 2);
+    }
+
+    // A control that lies wholly outside the client area takes no key: Tab
+    // passes it by, keys typed into it while it holds the focus go nowhere
+    // and move the focus inside, and its shortcut does nothing. Once the
+    // window has grown over it, it takes keys as usual.
+    void controlsOutsideTakeNoKeys()
+    {
+        Windows::add("w", Windows::Mode::Modeless, [] { return new SizedForm({400, 300}); });
+        Form *w = Windows::get("w");
+        // 300 pixels are 4500 twips.
+        QLineEdit *inside = w->textBox("inside", QString(), {120, 120, 1200, 300});
+        QLineEdit *outside = w->textBox("outside", QString(), {120, 4800, 1200, 300});
+        QPushButton *hidden = w->button("hidden", "&Hidden", {1500, 4800, 1200, 375});
+        // A shortcut presses its button at once and clicks it later.
+        QSignalSpy hiddenPresses(hidden, &QPushButton::pressed);
+        Windows::show("w");
+        QVERIFY(QTest::qWaitForWindowActive(w));
+
+        inside->setFocus();
+        for (const Qt::KeyboardModifier shift : {Qt::NoModifier, Qt::ShiftModifier}) {
+            for (int i = 0; i < 3; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, shift);
+                QCOMPARE(QApplication::focusWidget(), inside);
+            }
+        }
+        outside->setFocus();
+        QTest::keyClicks(outside, "typed");
+        QCOMPARE(outside->text(), QString());
+        QTRY_COMPARE(QApplication::focusWidget(), inside);
+        QTest::keyClick(inside, Qt::Key_H, Qt::AltModifier);
+        QCOMPARE(hiddenPresses.size(), 0);
+
+        w->resize(400, 400);
+        QTest::keyClick(inside, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), outside);
+        QTest::keyClick(outside, Qt::Key_H, Qt::AltModifier);
+        QCOMPARE(hiddenPresses.size(), 1);
     }
 
     // A window that grows past the screen's edge moves back onto it; one
@@ -128,6 +221,14 @@ private slots:
         box->setFocus();
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(plainClicks.size() + fallbackClicks.size(), 4);
+
+        // Held down, Enter presses once: its repeats press nothing.
+        plain->setFocus();
+        QTest::simulateEvent(plain, true, Qt::Key_Return, Qt::NoModifier, "\r", false);
+        for (int i = 0; i < 3; ++i)
+            QTest::simulateEvent(plain, true, Qt::Key_Return, Qt::NoModifier, "\r", true);
+        QTest::simulateEvent(plain, false, Qt::Key_Return, Qt::NoModifier, "\r", false);
+        QCOMPARE(plainClicks.size(), 4);
     }
 };
 

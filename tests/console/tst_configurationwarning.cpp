@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 // A load that finds no prompt: the warning, and its Exit.
 class TstConfigurationWarning : public ConsoleWindowTest
@@ -59,8 +60,11 @@ private slots:
         frmTerminal *f = m_term;
         QVERIFY2(m_dialogs->shown().isEmpty(), qPrintable(m_dialogs->messages().join('\n')));
         QVERIFY(f->isVisible() && !m_warning->isModal());
-        // It stays in front of the window that was shown after it.
+        // It stays in front of the window that was shown after it: it belongs
+        // to it (a window manager keeps it above) and stands over it.
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(m_warning.data()));
+        QCOMPARE(m_warning->windowHandle()->transientParent(), f->windowHandle());
+        QVERIFY((m_warning->geometry().center() - f->geometry().center()).manhattanLength() <= 2);
         const MSComm *port = f->MSComm1;
         QCOMPARE(QStringLiteral("COM%1 %2 %3")
                      .arg(port->CommPort())

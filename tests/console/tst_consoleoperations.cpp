@@ -8,6 +8,7 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/simulateddevice.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -427,6 +428,41 @@ private slots:
         QTest::mouseClick(f->imgNotConnected, Qt::LeftButton);
         QVERIFY(f->Send("\r"));
         QTRY_COMPARE(m_dev->received(), QByteArray("\r"));
+    }
+
+    // At the narrow width the terminal pane and its buttons lie outside the
+    // window: Tab and Shift+Tab pass them by, and keys typed into the pane
+    // when it is given the focus reach no device. Widened, Tab reaches the
+    // terminal again.
+    void keysStayInSight()
+    {
+        frmTerminal *f = m_f;
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        const auto inSight = [f](const QWidget *w) {
+            return QRect(w->mapTo(f, QPoint()), w->size()).intersects(f->rect());
+        };
+        f->cmdSetIP->setFocus();
+        for (const Qt::KeyboardModifier shift : {Qt::NoModifier, Qt::ShiftModifier}) {
+            for (int i = 0; i < 40; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, shift);
+                QWidget *w = QApplication::focusWidget();
+                QVERIFY2(w && inSight(w), qPrintable(w ? w->objectName() : "no focus"));
+            }
+        }
+        f->txtTerm->setFocus();
+        QTest::keyClicks(f->txtTerm, "DIR\r");
+        QVERIFY2(m_sent.isEmpty(), m_sent.isEmpty() ? "" : m_sent.first().bytes.constData());
+
+        f->cmdTerminal->click();
+        f->cmdSetIP->setFocus();
+        bool reached = false;
+        for (int i = 0; i < 40 && !reached; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached = QApplication::focusWidget() == f->txtTerm;
+        }
+        f->Command1->click();
+        QVERIFY2(reached, "Tab never reached the widened terminal");
     }
 
     // Cancel sends nothing; OK resets the device and the window goes.

@@ -610,6 +610,33 @@ private slots:
         QCOMPARE(shown, CommandListText::text().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
 
+    // Esc presses the button that closes a window without acting: Cancel
+    // in the IP setting dialog, which sends nothing, and Exit in the command
+    // list.
+    void escapeCloses()
+    {
+        QVERIFY(f.connectTo(QStringLiteral("4630E1")));
+        QTRY_VERIFY(f.w->gotdata); // the switch's late reply
+        f.portd->clearLog();
+        QStringList stayed;
+        const auto pressEscape = [&stayed](Form *form) {
+            if (!QTest::qWaitForWindowActive(form))
+                stayed << QStringLiteral("inactive");
+            QTest::keyClick(form->focusWidget() ? form->focusWidget() : form, Qt::Key_Escape);
+            if (!form->isUnloaded()) {
+                stayed << form->objectName();
+                form->close();
+            }
+        };
+        whenOpen(WindowName::IPset, pressEscape);
+        f.w->cmdIPset->click();
+        whenOpen(WindowName::commandlist, pressEscape);
+        f.w->cmdCommandlist->click();
+        QCOMPARE(stayed, QStringList());
+        QCOMPARE(f.portd->requestTexts(), QByteArrayList());
+        QVERIFY(f.w->isVisible());
+    }
+
     void commandListExitPlace()
     {
         auto *d = Windows::get<commandlist>(WindowName::commandlist);

@@ -3,6 +3,7 @@
 #include "program/allwindows.h"
 #include "tests/support/scripteddialogs.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -50,6 +51,36 @@ private slots:
         for (const QLabel *l : w->findChildren<QLabel *>()) {
             if (l->pixmap().isNull())
                 QVERIFY2(l->textFormat() == Qt::PlainText, where(l).constData());
+        }
+    }
+
+    // Every window, shown as the program shows it: its controls sit at fixed
+    // places, so the user cannot resize it; Tab and Shift+Tab visit only
+    // controls that can be seen (the program keeps state in controls
+    // outside the client area).
+    void fixedSizeAndTabStopsInSight_data() { everyNamedWindowIsRegistered_data(); }
+    void fixedSizeAndTabStopsInSight()
+    {
+        QFETCH(QString, name);
+        qputenv("RM4630K_COM1", "/dev/rm4630k-missing");
+        const ScriptedDialogs dialogs;
+        registerAllWindows();
+        Form *w = Windows::get(name);
+        QVERIFY(w);
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        const auto inSight = [w](const QWidget *c) {
+            return c == w || QRect(c->mapTo(w, QPoint()), c->size()).intersects(w->rect());
+        };
+        const qsizetype stops = w->findChildren<QWidget *>().size();
+        for (const Qt::KeyboardModifier shift : {Qt::NoModifier, Qt::ShiftModifier}) {
+            for (qsizetype i = 0; i < stops; ++i) {
+                QWidget *from = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+                QTest::keyClick(from, Qt::Key_Tab, shift);
+                const QWidget *to = QApplication::focusWidget();
+                QVERIFY2(!to || inSight(to), qPrintable(to->objectName()));
+            }
         }
     }
 };
