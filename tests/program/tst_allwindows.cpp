@@ -13,6 +13,15 @@ class TstAllWindows : public QObject
 {
     Q_OBJECT
 
+    // The window loaded as the program loads it, with no device on the
+    // serial port: the serial windows load without one.
+    static Form *load(const QString &name)
+    {
+        qputenv("RM4630K_COM1", "/dev/rm4630k-missing");
+        registerAllWindows();
+        return Windows::get(name);
+    }
+
 private slots:
     void cleanup() { Windows::clear(); }
 
@@ -37,11 +46,8 @@ private slots:
     void everyTimerPreciseAndEveryLabelPlain()
     {
         QFETCH(QString, name);
-        // No device on the serial port: the serial windows load without one.
-        qputenv("RM4630K_COM1", "/dev/rm4630k-missing");
         const ScriptedDialogs dialogs;
-        registerAllWindows();
-        Form *w = Windows::get(name);
+        Form *w = load(name);
         QVERIFY(w);
         const auto where = [](const QObject *o) {
             return (o->parent()->objectName() + u'/' + o->objectName()).toUtf8();
@@ -62,10 +68,8 @@ private slots:
     void fixedSizeAndTabStopsInSight()
     {
         QFETCH(QString, name);
-        qputenv("RM4630K_COM1", "/dev/rm4630k-missing");
         const ScriptedDialogs dialogs;
-        registerAllWindows();
-        Form *w = Windows::get(name);
+        Form *w = load(name);
         QVERIFY(w);
         QCOMPARE(w->minimumSize(), w->maximumSize());
         w->show();
