@@ -88,7 +88,7 @@ public:
             const QRect box = l->contentsRect().adjusted(l->margin(), l->margin(), -l->margin(),
                                                          -l->margin());
             if (l->wordWrap()) {
-                need(w, l->text(), l->heightForWidth(l->width()), l->height(), "high");
+                wrapped(l, box);
                 return;
             }
             const int lines = int(QString(l->text()).replace(u'\r', u'\n').count(u'\n')) + 1;
@@ -117,6 +117,25 @@ public:
     QStringList problems;
 
 private:
+    // A word-wrapped text ends inside its box, and clear of every picture
+    // beside it (a shown label with a picture, under the same parent).
+    void wrapped(QLabel *l, const QRect &box)
+    {
+        // A caption's lone carriage return breaks the line.
+        const QString text = QString(l->text()).replace(u'\r', u'\n');
+        const QRect drawn = QFontMetrics(l->font()).boundingRect(
+            box, int(l->alignment()) | Qt::TextWordWrap, text);
+        if (!box.contains(drawn))
+            problems << QStringLiteral("%1 \"%2\" runs out of its box").arg(l->objectName(), text);
+        for (QObject *o : l->parentWidget()->children()) {
+            auto *p = qobject_cast<QLabel *>(o);
+            if (p && p != l && !p->isHidden() && !p->pixmap().isNull()
+                && p->geometry().intersects(drawn.translated(l->pos())))
+                problems << QStringLiteral("%1 \"%2\" runs into %3")
+                                .arg(l->objectName(), text, p->objectName());
+        }
+    }
+
     void combo(QComboBox *c)
     {
         // A list's field shows the chosen item whole (one pixel in from its
@@ -223,6 +242,51 @@ private slots:
         Audit a(w);
         audit(a, w);
         QVERIFY2(a.problems.isEmpty(), qPrintable(a.problems.join(u'\n')));
+    }
+
+    // The same at every step of the connection wizard and both download
+    // guides, forward to the last step and back to the first.
+    void everyGuideStepFits_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("stepLabel");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("wizard") << WindowName::Wizard << "lblStep" << 3;
+        QTest::newRow("six-step guide") << WindowName::Terminalwizard << "Label1" << 6;
+        QTest::newRow("seven-step guide") << WindowName::Terminalwizard1 << "Label1" << 7;
+    }
+    void everyGuideStepFits()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, stepLabel);
+        QFETCH(int, steps);
+        Form *w = Windows::get(name);
+        QVERIFY(w);
+        w->show();
+        auto *next = w->findChild<QPushButton *>(QStringLiteral("cmdNext"));
+        auto *prview = w->findChild<QPushButton *>(QStringLiteral("cmdPrview"));
+        const auto *step = w->findChild<QLabel *>(stepLabel);
+        QVERIFY(next && prview && step);
+        QStringList problems;
+        auto check = [&] {
+            Audit a(w);
+            audit(a, w);
+            for (const QString &p : std::as_const(a.problems))
+                problems << step->text() + QStringLiteral(": ") + p;
+        };
+        check();
+        int shown = 1;
+        while (next->isEnabled() && shown <= steps) {
+            next->click();
+            ++shown;
+            check();
+        }
+        QCOMPARE(shown, steps);
+        while (prview->isEnabled()) {
+            prview->click();
+            check();
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
     }
 };
 
