@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOption>
@@ -138,18 +139,21 @@ private:
 
     void combo(QComboBox *c)
     {
-        // A list's field shows the chosen item whole (one pixel in from its
-        // sides); the field of a list that the user may type in is a text box,
-        // which scrolls.
-        if (!c->isEditable()) {
+        // A list's field shows every item whole: one pixel in from its sides,
+        // or, in a list that the user may type in, inside the text box's own
+        // margins (2 px beside the text).
+        int field = 0;
+        if (const QLineEdit *e = c->lineEdit()) {
+            field = e->contentsRect().marginsRemoved(e->textMargins()).width() - 2 * 2;
+        } else {
             QStyleOptionComboBox o;
             o.initFrom(c);
-            const int field = c->style()->subControlRect(QStyle::CC_ComboBox, &o,
-                                                         QStyle::SC_ComboBoxEditField, c).width() - 2;
-            const QFontMetrics fm(c->font());
-            for (int i = 0; i < c->count(); ++i)
-                need(c, c->itemText(i), fm.horizontalAdvance(c->itemText(i)), field);
+            field = c->style()->subControlRect(QStyle::CC_ComboBox, &o,
+                                               QStyle::SC_ComboBoxEditField, c).width() - 2;
         }
+        const QFontMetrics fm(c->font());
+        for (int i = 0; i < c->count(); ++i)
+            need(c, c->itemText(i), fm.horizontalAdvance(c->itemText(i)), field);
         if (c->count() == 0)
             return;
         c->showPopup();
