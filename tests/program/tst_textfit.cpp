@@ -11,10 +11,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStyleOption>
 #include <QTest>
+#include <QTextBlock>
 
 namespace {
 
@@ -290,6 +293,64 @@ private slots:
             prview->click();
             check();
         }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+    }
+
+    // The command list: every field of a code's head line (code, explanation,
+    // example request, example reply) starts under the text of its column
+    // head.
+    void commandListHeadsStandAboveFields()
+    {
+        Form *w = Windows::get(WindowName::commandlist);
+        QVERIFY(w);
+        w->show();
+        const auto *text = w->findChild<QPlainTextEdit *>(QStringLiteral("text"));
+        QVERIFY(text);
+        struct Span
+        {
+            QString head;
+            int left;
+            int right;
+        };
+        QList<Span> heads;
+        for (const char *name : {"Label1", "Label2", "Label3", "Label4"}) {
+            const auto *l = w->findChild<QLabel *>(QLatin1String(name));
+            QVERIFY(l);
+            const int left = l->mapTo(w, l->contentsRect().topLeft()).x();
+            const int width = QFontMetrics(l->font()).horizontalAdvance(l->text());
+            heads.append({l->text(), left, left + width});
+        }
+        const QRegularExpression fieldStart(QStringLiteral("(^|  )[^ ]"));
+        QStringList problems;
+        int headLines = 0;
+        bool headNext = true;
+        for (QTextBlock b = text->document()->begin(); b.isValid(); b = b.next()) {
+            const bool isHead = headNext;
+            headNext = b.text().startsWith(QLatin1Char('='));
+            if (!isHead || b.text().isEmpty())
+                continue;
+            ++headLines;
+            // Fields are parted by runs of blanks; within one, words by single ones.
+            qsizetype column = 0;
+            for (const Span &h : std::as_const(heads)) {
+                const QRegularExpressionMatch m = fieldStart.match(b.text(), column);
+                if (!m.hasMatch())
+                    break;
+                column = m.capturedEnd() - 1;
+                QTextCursor at(b);
+                at.setPosition(b.position() + int(column));
+                const int x = text->viewport()->mapTo(w, text->cursorRect(at).topLeft()).x();
+                if (x < h.left || x >= h.right)
+                    problems << QStringLiteral("\"%1\" at %2 px, under \"%3\" at %4 to %5 px")
+                                    .arg(b.text().mid(column).section(QStringLiteral("  "), 0, 0))
+                                    .arg(x)
+                                    .arg(h.head)
+                                    .arg(h.left)
+                                    .arg(h.right);
+                column += 1;
+            }
+        }
+        QCOMPARE(headLines, 21);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
     }
 };
