@@ -274,3 +274,10 @@ QFont scaledFont(QFont font, qreal factor)
         font.setPointSizeF(font.pointSizeF() * factor);
     return font;
 }
+
+QFont narrowedFont(QFont font, int percent)
+{
+    const int stretch = font.stretch() > 0 ? font.stretch() : int(QFont::Unstretched);
+    font.setStretch(std::max(1, stretch * percent / 100));
+    return font;
+}

@@ -29,6 +29,10 @@ QFont terminalFont(const QFont &base);
 // pixels (the window face's is in pixels).
 QFont scaledFont(QFont font, qreal factor);
 
+// font with its letters drawn at percent of the width they have (a face
+// without a narrow cut is narrowed by the font engine).
+QFont narrowedFont(QFont font, int percent);
+
 // Gives window the program's face and makes every drop-down list of the
 // program open as wide as its longest item.
 void applyWindowLook(QWidget *window);

@@ -1,6 +1,7 @@
 #include "console/configurate.h"
 
 #include "app/dialogs.h"
+#include "app/look.h"
 #include "app/windows.h"
 #include "console/consolemenu.h"
 #include "console/mscomm.h"
@@ -154,6 +155,8 @@ void Configurate::buildControls()
     txtReceive->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txtReceive->setUndoRedoEnabled(false);
     txtReceive->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The menu's values stand in columns of characters.
+    txtReceive->setFont(terminalFont(txtReceive->font()));
 
     txtSend = placed<QPlainTextEdit>(QStringLiteral("txtSend"), {120, 5880, 7455, 375});
     txtSend->setLineWrapMode(QPlainTextEdit::NoWrap);

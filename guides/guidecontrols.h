@@ -42,6 +42,11 @@ protected:
 // the system has, at a point size; without any of them the window's own face.
 QFont letteringFont(const QFont &base, const QStringList &faces, qreal points, bool bold = false);
 
+// The lettering of a guide's instruction text: the Ming face at a point size;
+// without it the window's face at that size, narrowed to the Ming face's
+// widths, so that each text breaks where the guide's label expects.
+QFont instructionFont(const QFont &base, qreal points);
+
 // The Ming face of the guides' captions and answers, by its two names. Where
 // it is missing the window's face stands in: the CJK Ming faces of other
 // systems space their lines too widely for the captions' heights.

@@ -47,7 +47,7 @@ GuideForm::GuideForm(GuideId id, QWidget *parent) : Form(parent), m_table(guide(
     textLabel = placed<CaptionLabel>(m_table.textLabelName, twipsOf(m_table.textLabelTwips));
     textLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     textLabel->setWordWrap(true);
-    textLabel->setFont(letteringFont(font(), kMingFaces, kTextPoints));
+    textLabel->setFont(instructionFont(font(), kTextPoints));
     textLabel->setText(m_table.designText);
 
     for (qsizetype i = 0; i < m_table.lines.size(); ++i) {

@@ -36,6 +36,8 @@ constexpr int kByteLabelHeight = 255;
 constexpr int kByteLabelStep = 600;
 // Fastest redrawing of the statistics boxes; a person reads no faster.
 constexpr qint64 kCountsRefreshMs = 40;
+// The function list's letters, in percent of the window face's width.
+constexpr int kFunctionListWidthPercent = 90;
 
 qint32 tickNow()
 {
@@ -156,6 +158,9 @@ void ModbusTCP::buildControls()
     makeEditableAsTyped(cboFunction);
     cboFunction->setEditText(QStringLiteral("Modbus Function"));
     place(cboFunction, 4920, 390, 3840, 315);
+    // The longest items fill the layout's field only in its narrower dialog
+    // face: narrowed, the window's face shows every item whole.
+    cboFunction->setFont(narrowedFont(font(), kFunctionListWidthPercent));
     txtExplanation = control<QPlainTextEdit>(QStringLiteral("txtExplanation"));
     txtExplanation->setLineWrapMode(QPlainTextEdit::NoWrap);
     place(txtExplanation, 4920, 780, 3840, 1260);

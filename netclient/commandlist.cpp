@@ -1,11 +1,18 @@
 #include "netclient/commandlist.h"
 
+#include "app/look.h"
 #include "netclient/commandlisttext.h"
 
-#include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+namespace {
+
+// The help text's size: 8 points at 96 dots per inch.
+constexpr int kTextPixels = 11;
+
+} // namespace
 
 commandlist::commandlist(QWidget *parent) : Form(parent)
 {
@@ -33,10 +40,13 @@ commandlist::commandlist(QWidget *parent) : Form(parent)
     }
 
     text = placed<QPlainTextEdit>(QStringLiteral("text"), {120, 360, 7695, 4455});
-    // The columns are character places: a fixed pitch lines them up.
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPointSize(8);
-    text->setFont(fixed);
+    // The head lines' fields stand at character columns after runs of
+    // blanks. In a proportional face the blanks are narrow, and at this size
+    // each field starts under its column head; a fixed pitch puts the example
+    // and reply fields far to the right, past the box.
+    QFont proportional = windowFont(font());
+    proportional.setPixelSize(kTextPixels);
+    text->setFont(proportional);
     text->setReadOnly(true);
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
     text->setUndoRedoEnabled(false);

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 
 namespace {
@@ -176,6 +177,37 @@ private slots:
                  ConfigurateLogic::ReceiveText::toDisplay(f->receiveText()));
         QCOMPARE(f->txtReceive->textCursor().position(),
                  f->txtReceive->document()->characterCount() - 1);
+    }
+
+    // The receive box shows the menu in its columns: each character of a
+    // menu line stands where the one of the same column stands in the others
+    // ("5:9600" under "1:57600").
+    void menuShownInColumns()
+    {
+        QVERIFY(m_f);
+        const QPlainTextEdit *box = m_f->txtReceive;
+        QList<QTextBlock> lines;
+        bool secondBaudLine = false;
+        for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next()) {
+            const bool second = b.text().startsWith(QString(20, u' ') + QStringLiteral("5:"));
+            secondBaudLine = secondBaudLine || second;
+            if (second || b.text().mid(1, 3) == QLatin1String(" : "))
+                lines.append(b);
+        }
+        QVERIFY(secondBaudLine && lines.size() > 8);
+        auto x = [box](const QTextBlock &b, int column) {
+            QTextCursor at(b);
+            at.setPosition(b.position() + column);
+            return box->cursorRect(at).left();
+        };
+        const QTextBlock &first = lines.first();
+        for (const QTextBlock &b : std::as_const(lines)) {
+            for (int column = 1; column < std::min(b.length(), first.length()) - 1; ++column) {
+                const QString where =
+                    QStringLiteral("column %1 of \"%2\"").arg(column).arg(b.text());
+                QVERIFY2(x(b, column) == x(first, column), qPrintable(where));
+            }
+        }
     }
 
     // The letter and a CR, 500 ms, the octets as typed and a CR; nothing

@@ -10,10 +10,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStyleOption>
 #include <QTest>
+#include <QTextBlock>
 
 namespace {
 
@@ -88,7 +92,7 @@ public:
             const QRect box = l->contentsRect().adjusted(l->margin(), l->margin(), -l->margin(),
                                                          -l->margin());
             if (l->wordWrap()) {
-                need(w, l->text(), l->heightForWidth(l->width()), l->height(), "high");
+                wrapped(l, box);
                 return;
             }
             const int lines = int(QString(l->text()).replace(u'\r', u'\n').count(u'\n')) + 1;
@@ -117,20 +121,42 @@ public:
     QStringList problems;
 
 private:
+    // A word-wrapped text ends inside its box, and clear of every picture
+    // beside it (a shown label with a picture, under the same parent).
+    void wrapped(QLabel *l, const QRect &box)
+    {
+        // A caption's lone carriage return breaks the line.
+        const QString text = QString(l->text()).replace(u'\r', u'\n');
+        const QRect drawn = QFontMetrics(l->font()).boundingRect(
+            box, int(l->alignment()) | Qt::TextWordWrap, text);
+        if (!box.contains(drawn))
+            problems << QStringLiteral("%1 \"%2\" runs out of its box").arg(l->objectName(), text);
+        for (QObject *o : l->parentWidget()->children()) {
+            auto *p = qobject_cast<QLabel *>(o);
+            if (p && p != l && !p->isHidden() && !p->pixmap().isNull()
+                && p->geometry().intersects(drawn.translated(l->pos())))
+                problems << QStringLiteral("%1 \"%2\" runs into %3")
+                                .arg(l->objectName(), text, p->objectName());
+        }
+    }
+
     void combo(QComboBox *c)
     {
-        // A list's field shows the chosen item whole (one pixel in from its
-        // sides); the field of a list that the user may type in is a text box,
-        // which scrolls.
-        if (!c->isEditable()) {
+        // A list's field shows every item whole: one pixel in from its sides,
+        // or, in a list that the user may type in, inside the text box's own
+        // margins (2 px beside the text).
+        int field = 0;
+        if (const QLineEdit *e = c->lineEdit()) {
+            field = e->contentsRect().marginsRemoved(e->textMargins()).width() - 2 * 2;
+        } else {
             QStyleOptionComboBox o;
             o.initFrom(c);
-            const int field = c->style()->subControlRect(QStyle::CC_ComboBox, &o,
-                                                         QStyle::SC_ComboBoxEditField, c).width() - 2;
-            const QFontMetrics fm(c->font());
-            for (int i = 0; i < c->count(); ++i)
-                need(c, c->itemText(i), fm.horizontalAdvance(c->itemText(i)), field);
+            field = c->style()->subControlRect(QStyle::CC_ComboBox, &o,
+                                               QStyle::SC_ComboBoxEditField, c).width() - 2;
         }
+        const QFontMetrics fm(c->font());
+        for (int i = 0; i < c->count(); ++i)
+            need(c, c->itemText(i), fm.horizontalAdvance(c->itemText(i)), field);
         if (c->count() == 0)
             return;
         c->showPopup();
@@ -223,6 +249,109 @@ private slots:
         Audit a(w);
         audit(a, w);
         QVERIFY2(a.problems.isEmpty(), qPrintable(a.problems.join(u'\n')));
+    }
+
+    // The same at every step of the connection wizard and both download
+    // guides, forward to the last step and back to the first.
+    void everyGuideStepFits_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("stepLabel");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("wizard") << WindowName::Wizard << "lblStep" << 3;
+        QTest::newRow("six-step guide") << WindowName::Terminalwizard << "Label1" << 6;
+        QTest::newRow("seven-step guide") << WindowName::Terminalwizard1 << "Label1" << 7;
+    }
+    void everyGuideStepFits()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, stepLabel);
+        QFETCH(int, steps);
+        Form *w = Windows::get(name);
+        QVERIFY(w);
+        w->show();
+        auto *next = w->findChild<QPushButton *>(QStringLiteral("cmdNext"));
+        auto *prview = w->findChild<QPushButton *>(QStringLiteral("cmdPrview"));
+        const auto *step = w->findChild<QLabel *>(stepLabel);
+        QVERIFY(next && prview && step);
+        QStringList problems;
+        auto check = [&] {
+            Audit a(w);
+            audit(a, w);
+            for (const QString &p : std::as_const(a.problems))
+                problems << step->text() + QStringLiteral(": ") + p;
+        };
+        check();
+        int shown = 1;
+        while (next->isEnabled() && shown <= steps) {
+            next->click();
+            ++shown;
+            check();
+        }
+        QCOMPARE(shown, steps);
+        while (prview->isEnabled()) {
+            prview->click();
+            check();
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+    }
+
+    // The command list: every field of a code's head line (code, explanation,
+    // example request, example reply) starts under the text of its column
+    // head.
+    void commandListHeadsStandAboveFields()
+    {
+        Form *w = Windows::get(WindowName::commandlist);
+        QVERIFY(w);
+        w->show();
+        const auto *text = w->findChild<QPlainTextEdit *>(QStringLiteral("text"));
+        QVERIFY(text);
+        struct Span
+        {
+            QString head;
+            int left;
+            int right;
+        };
+        QList<Span> heads;
+        for (const char *name : {"Label1", "Label2", "Label3", "Label4"}) {
+            const auto *l = w->findChild<QLabel *>(QLatin1String(name));
+            QVERIFY(l);
+            const int left = l->mapTo(w, l->contentsRect().topLeft()).x();
+            const int width = QFontMetrics(l->font()).horizontalAdvance(l->text());
+            heads.append({l->text(), left, left + width});
+        }
+        const QRegularExpression fieldStart(QStringLiteral("(^|  )[^ ]"));
+        QStringList problems;
+        int headLines = 0;
+        bool headNext = true;
+        for (QTextBlock b = text->document()->begin(); b.isValid(); b = b.next()) {
+            const bool isHead = headNext;
+            headNext = b.text().startsWith(QLatin1Char('='));
+            if (!isHead || b.text().isEmpty())
+                continue;
+            ++headLines;
+            // Fields are parted by runs of blanks; within one, words by single ones.
+            qsizetype column = 0;
+            for (const Span &h : std::as_const(heads)) {
+                const QRegularExpressionMatch m = fieldStart.match(b.text(), column);
+                if (!m.hasMatch())
+                    break;
+                column = m.capturedEnd() - 1;
+                QTextCursor at(b);
+                at.setPosition(b.position() + int(column));
+                const int x = text->viewport()->mapTo(w, text->cursorRect(at).topLeft()).x();
+                if (x < h.left || x >= h.right)
+                    problems << QStringLiteral("\"%1\" at %2 px, under \"%3\" at %4 to %5 px")
+                                    .arg(b.text().mid(column).section(QStringLiteral("  "), 0, 0))
+                                    .arg(x)
+                                    .arg(h.head)
+                                    .arg(h.left)
+                                    .arg(h.right);
+                column += 1;
+            }
+        }
+        QCOMPARE(headLines, 21);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
     }
 };
 
