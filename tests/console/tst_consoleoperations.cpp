@@ -8,7 +8,6 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/simulateddevice.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -437,16 +436,14 @@ private slots:
     void keysStayInSight()
     {
         frmTerminal *f = m_f;
-        f->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(f));
         const auto inSight = [f](const QWidget *w) {
             return QRect(w->mapTo(f, QPoint()), w->size()).intersects(f->rect());
         };
         f->cmdSetIP->setFocus();
         for (const Qt::KeyboardModifier shift : {Qt::NoModifier, Qt::ShiftModifier}) {
             for (int i = 0; i < 40; ++i) {
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, shift);
-                QWidget *w = QApplication::focusWidget();
+                QTest::keyClick(f->focusWidget(), Qt::Key_Tab, shift);
+                QWidget *w = f->focusWidget();
                 QVERIFY2(w && inSight(w), qPrintable(w ? w->objectName() : "no focus"));
             }
         }
@@ -458,8 +455,8 @@ private slots:
         f->cmdSetIP->setFocus();
         bool reached = false;
         for (int i = 0; i < 40 && !reached; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            reached = QApplication::focusWidget() == f->txtTerm;
+            QTest::keyClick(f->focusWidget(), Qt::Key_Tab);
+            reached = f->focusWidget() == f->txtTerm;
         }
         f->Command1->click();
         QVERIFY2(reached, "Tab never reached the widened terminal");

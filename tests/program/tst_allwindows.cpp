@@ -3,7 +3,6 @@
 #include "program/allwindows.h"
 #include "tests/support/scripteddialogs.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -73,16 +72,16 @@ private slots:
         QVERIFY(w);
         QCOMPARE(w->minimumSize(), w->maximumSize());
         w->show();
-        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTRY_VERIFY(w->isActiveWindow());
         const auto inSight = [w](const QWidget *c) {
             return c == w || QRect(c->mapTo(w, QPoint()), c->size()).intersects(w->rect());
         };
         const qsizetype stops = w->findChildren<QWidget *>().size();
         for (const Qt::KeyboardModifier shift : {Qt::NoModifier, Qt::ShiftModifier}) {
             for (qsizetype i = 0; i < stops; ++i) {
-                QWidget *from = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+                QWidget *from = w->focusWidget() ? w->focusWidget() : w;
                 QTest::keyClick(from, Qt::Key_Tab, shift);
-                const QWidget *to = QApplication::focusWidget();
+                const QWidget *to = w->focusWidget();
                 QVERIFY2(!to || inSight(to), qPrintable(to->objectName()));
             }
         }
