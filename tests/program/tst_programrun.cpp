@@ -204,6 +204,22 @@ private slots:
     }
     void cleanup() { m_dev.reset(); }
 
+    // A capture log on a named pipe that no one reads is not opened, and
+    // nothing waits for a reader: said as for any log that cannot be opened.
+    void logOnPipeWithoutReader()
+    {
+        const QString fifo = m_dir.filePath("nobody.log");
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        Program p(onDevice());
+        openLog(p, fifo);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(p.ask("box Ok"), "box 無法開啟記錄檔 " + fifo + ": " + systemText(ENXIO));
+        QCOMPARE(p.ask("read frmTerminal/OpenLogFile enabled"), "read true");
+        QCOMPARE(p.ask("read frmTerminal/CloseLogFile enabled"), "read false");
+        QCOMPARE(p.exit(), "exit code 0");
+    }
+
     // A capture log on a named pipe whose reader goes away: the write fails
     // and the user is asked Retry or Cancel, as on a full disk.
     void logOnPipeWhoseReaderLeaves()
