@@ -5,6 +5,7 @@
 #include "app/hostnet.h"
 #include "app/launcherstate.h"
 #include "app/look.h"
+#include "app/settings.h"
 #include "app/startupprobe.h"
 #include "app/twips.h"
 #include "app/windowbehaviour.h"
@@ -110,6 +111,12 @@ Main1::Main1(QWidget *parent) : Form(parent)
 
 void Main1::formLoad()
 {
+    // Said before anything reads the settings, which then go by their
+    // defaults.
+    const QStringList refused =
+        AppSettings::refusedFiles(QString::fromLatin1(AppSettings::kUtilityName));
+    if (!refused.isEmpty())
+        msgBox(this, AppSettings::refusedText(refused), QMessageBox::Ok, QMessageBox::Warning);
     GetNetworkInfo();
     Combo1->addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
                       QStringLiteral("COM4")});

@@ -172,7 +172,8 @@ QString systemText(int error)
 } // namespace
 
 // The program itself, as the user starts it: a write that fails on a named
-// pipe or past the file-size limit is told and the program goes on.
+// pipe or past the file-size limit is told and the program goes on; a named
+// pipe where a file is expected holds nothing up.
 class TstProgramRun : public QObject
 {
     Q_OBJECT
@@ -277,6 +278,25 @@ private slots:
         QCOMPARE(p.exit(), "exit code 0");
     }
 
+    // The utility's settings file is a named pipe that no one opens: the
+    // start says so once, naming it, and goes on with the defaults; the pipe
+    // stays as it was.
+    void settingsFileIsAPipe()
+    {
+        const QString folder = m_dir.filePath("config/RM4630K");
+        QVERIFY(QDir().mkpath(folder));
+        const QString file = folder + "/rm4630k-utility.conf";
+        QVERIFY(mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
+        Program p(environment({{"XDG_CONFIG_HOME", m_dir.filePath("config")}}));
+        const QString box = p.ask("box Ok");
+        QVERIFY2(box.startsWith("box ") && box.contains(file), qPrintable(box));
+        QCOMPARE(p.ask("read Main1 windowTitle"), "read RM4630K utility");
+        QCOMPARE(p.exit(), "exit code 0");
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+                 QStringList{"rm4630k-utility.conf"});
+        struct stat st = {};
+        QVERIFY(::lstat(QFile::encodeName(file).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    }
 };
 
 QTEST_MAIN(TstProgramRun)
