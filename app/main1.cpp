@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QTextDocument>
 
 namespace {
 
@@ -132,8 +133,9 @@ void Main1::formLoad()
 
 bool Main1::eventFilter(QObject *watched, QEvent *event)
 {
+    // The device paths come from outside: shown as given, never as markup.
     if (watched == Combo1 && event->type() == QEvent::ToolTip)
-        Combo1->setToolTip(ComPorts::mappingText());
+        Combo1->setToolTip(Qt::convertFromPlainText(ComPorts::mappingText()));
     return Form::eventFilter(watched, event);
 }
 

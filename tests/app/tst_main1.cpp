@@ -107,6 +107,7 @@ private slots:
         Windows::clear();
         m_net.reset();
         m_dialogs.reset();
+        qunsetenv("RM4630K_COM1");
         qunsetenv("RM4630K_COM4");
         QFile::remove(settingsFile());
         QDir().rmdir(settingsFile());
@@ -200,12 +201,7 @@ private slots:
         settings.sync();
         qputenv("RM4630K_COM4", "/dev/pts/9");
         Main1 *m = load();
-        const auto hover = [m] {
-            QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), m->Combo1->mapToGlobal(QPoint(2, 2)));
-            QCoreApplication::sendEvent(m->Combo1, &event);
-            return m->Combo1->toolTip();
-        };
-        QCOMPARE(hover(),
+        QCOMPARE(hoverTip(m),
                  QStringLiteral("COM1: /dev/ttyUSB0\n"
                                 "COM2: /dev/ttyS0 (not reported by the system)\n"
                                 "COM3: /dev/ttyACM9 (from the settings file)\n"
@@ -213,8 +209,22 @@ private slots:
         QVERIFY(m_dialogs->shown().isEmpty());
 
         ports.list.append({QStringLiteral("/dev/ttyACM0"), true});
-        QVERIFY2(hover().startsWith(QStringLiteral("COM1: /dev/ttyACM0\nCOM2: /dev/ttyUSB0\n")),
+        QVERIFY2(hoverTip(m).startsWith(QStringLiteral("COM1: /dev/ttyACM0\nCOM2: /dev/ttyUSB0\n")),
                  qPrintable(m->Combo1->toolTip()));
+    }
+
+    // A path that looks like markup shows as given, and every other line
+    // with it.
+    void comTipShowsPathsAsGiven()
+    {
+        FakeComPorts ports;
+        qputenv("RM4630K_COM1", "/dev/<h1>BIG</h1>");
+        qputenv("RM4630K_COM4", "/dev/a&amp;b");
+        QCOMPARE(hoverTip(load()),
+                 QStringLiteral("COM1: /dev/<h1>BIG</h1> (from RM4630K_COM1)\n"
+                                "COM2: /dev/ttyS1 (not reported by the system)\n"
+                                "COM3: /dev/ttyS2 (not reported by the system)\n"
+                                "COM4: /dev/a&amp;b (from RM4630K_COM4)\nOther text: as COM1"));
     }
 
     // A settings file that is no regular file (here a folder) is said once at
@@ -250,9 +260,7 @@ private slots:
                  QStringList{"COM1=\"/dev/\\x00null\" in section [ComPorts] of " + file
                              + " cannot be a serial device: it holds a control character. COM1 "
                                "opens /dev/ttyUSB0."});
-        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), m->Combo1->mapToGlobal(QPoint(2, 2)));
-        QCoreApplication::sendEvent(m->Combo1, &hover);
-        QVERIFY(m->Combo1->toolTip().startsWith(
+        QVERIFY(hoverTip(m).startsWith(
             QStringLiteral("COM1: /dev/ttyUSB0 (the path given is not usable)\n")));
     }
 
