@@ -3,7 +3,6 @@
 #include "app/settings.h"
 
 #include <QFile>
-#include <QSettings>
 
 #include <algorithm>
 #include <optional>
@@ -212,9 +211,8 @@ struct Given
         : environmentValue(qgetenv(environmentVariable(n).constData()))
     {
         const QString utility = QString::fromLatin1(AppSettings::kUtilityName);
-        QSettings settings(QString::fromLatin1(AppSettings::kOrganization), utility);
-        fileValue = settings.value(kSection + QLatin1Char('/') + comName(n)).toString();
-        file = settings.fileName();
+        fileValue = AppSettings::getSetting(utility, kSection, comName(n));
+        file = AppSettings::fileName(utility);
     }
     static bool usable(const QString &value)
     {

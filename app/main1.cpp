@@ -5,6 +5,7 @@
 #include "app/hostnet.h"
 #include "app/launcherstate.h"
 #include "app/look.h"
+#include "app/settings.h"
 #include "app/startupprobe.h"
 #include "app/twips.h"
 #include "app/windowbehaviour.h"
@@ -18,6 +19,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QTextDocument>
 
 namespace {
 
@@ -108,6 +110,12 @@ Main1::Main1(QWidget *parent) : Form(parent)
 
 void Main1::formLoad()
 {
+    // Said before anything reads the settings, which then go by their
+    // defaults.
+    const QStringList refused =
+        AppSettings::refusedFiles(QString::fromLatin1(AppSettings::kUtilityName));
+    if (!refused.isEmpty())
+        msgBox(this, AppSettings::refusedText(refused), QMessageBox::Ok, QMessageBox::Warning);
     GetNetworkInfo();
     Combo1->addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
                       QStringLiteral("COM4")});
@@ -123,8 +131,9 @@ void Main1::formLoad()
 
 bool Main1::eventFilter(QObject *watched, QEvent *event)
 {
+    // The device paths come from outside: shown as given, never as markup.
     if (watched == Combo1 && event->type() == QEvent::ToolTip)
-        Combo1->setToolTip(ComPorts::mappingText());
+        Combo1->setToolTip(Qt::convertFromPlainText(ComPorts::mappingText()));
     return Form::eventFilter(watched, event);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Per-user settings of the utility, on QSettings.
 namespace AppSettings {
@@ -16,5 +17,16 @@ QString getSetting(const QString &appName, const QString &section, const QString
                    const QString &defaultValue = QString());
 void saveSetting(const QString &appName, const QString &section, const QString &key,
                  const QString &value);
+
+// The file that appName's settings are kept in, as messages name it.
+QString fileName(const QString &appName);
+
+// The files that appName's settings are read from which exist and are not
+// regular files (a named pipe would hold the reading until some program wrote
+// to it). While there is one, those settings are neither read nor written:
+// getSetting gives the default, saveSetting does nothing.
+QStringList refusedFiles(const QString &appName);
+// The message that names them.
+QString refusedText(const QStringList &files);
 
 } // namespace AppSettings

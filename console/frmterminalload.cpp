@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
@@ -102,6 +103,15 @@ bool frmTerminal::ApplySavedSettings()
         msgBox(this, why, QMessageBox::Ok, QMessageBox::Warning);
         return false;
     };
+
+    // Told once each load; the port then keeps its defaults.
+    const QStringList refused = AppSettings::refusedFiles(TerminalLogic::kTitle);
+    if (!refused.isEmpty()) {
+        QPointer<frmTerminal> self(this);
+        msgBox(this, AppSettings::refusedText(refused), QMessageBox::Ok, QMessageBox::Warning);
+        if (!stillOpen(self))
+            return false;
+    }
 
     const QString settings = saved("Settings");
     if (!settings.isEmpty() && !MSComm1->setSettings(settings))

@@ -6,6 +6,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 TerminalLog::TerminalLog(QObject *parent) : QObject(parent) {}
 
 TerminalLog::~TerminalLog() = default;
@@ -15,8 +22,26 @@ bool TerminalLog::open(const QString &path)
     close();
     auto file = std::make_unique<QFile>(path);
     // Unbuffered: each arrival reaches the file at once, and a failure shows
-    // with the write that caused it, not at some later flush. A device or a
-    // pipe has no end to add at.
+    // with the write that caused it, not at some later flush.
+#ifdef Q_OS_UNIX
+    // A named pipe with no reader would hold the opening, and every window
+    // with it, until one came: opened without waiting, it fails at once
+    // instead. Once open, writes wait as they always did.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFile::AutoCloseHandle)) {
+        m_error = file->errorString();
+        ::close(fd);
+        return false;
+    }
+#else
+    // A device or a pipe has no end to add at.
     const QFileInfo info(path);
     const QIODevice::OpenMode at =
         info.exists() && !info.isFile() ? QIODevice::ExistingOnly : QIODevice::Append;
@@ -24,6 +49,7 @@ bool TerminalLog::open(const QString &path)
         m_error = file->errorString();
         return false;
     }
+#endif
     m_device = std::move(file);
     return true;
 }

@@ -38,12 +38,14 @@ public:
     static constexpr int kRebootPauseMs = 4500;
     static constexpr int kDialogPauseMs = 200; // before a dialog's wait on the reply flags
     static constexpr int kPaneLines = 16;
-    // A pane line shows at most this much of a message; strNew keeps a reply
-    // whole up to Portd::kWholeReplyBytes.
+    // A pane line shows at most this much of a message; strNew keeps each
+    // reply whole.
     static constexpr qsizetype kPaneLineChars = 4096;
     // Bytes the control connection holds received and not taken: a device that
     // floods it waits instead of filling memory (replies are a few dozen bytes).
+    // No arrival is longer, so each is decoded whole.
     static constexpr qint64 kControlReceiveLimitBytes = 64 * 1024;
+    static_assert(kControlReceiveLimitBytes <= Portd::kWholeReplyBytes);
 
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;

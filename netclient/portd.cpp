@@ -100,7 +100,8 @@ QString replyText(QByteArrayView arrival, qsizetype wholeBytes)
     const qsizetype from = n - wholeBytes;
     qsizetype cut = from;
     // A byte that no double-byte character begins with ends whatever the
-    // decoder made of it: after it, the decoding is that of the whole.
+    // decoder made of it: after it, the decoding is that of the whole. The
+    // byte just before the end kept counts too: after it, all of that end.
     for (qsizetype i = from - 1; i < n - 1; ++i) {
         const auto b = static_cast<unsigned char>(arrival[i]);
         if (b < 0x81 || b == 0xFF) {

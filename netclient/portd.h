@@ -51,13 +51,14 @@ QString addressArgument(const std::array<quint8, 4> &octets);
 // A reply: one arrival on the control connection, decoded from code page 950
 // on its own. Nothing is held back for the next arrival: a lead byte without
 // its second byte becomes U+FFFD, as any byte that cannot be decoded. An
-// arrival of up to wholeBytes is decoded whole. Of a longer one (a device that
-// floods the connection) only the end is decoded, from just after the first
-// byte in its last wholeBytes that cannot begin a double-byte character (below
-// 0x81, or 0xFF): the text then ends exactly as the whole arrival's would.
-// Where no such byte stands there before the last, it is cut at its last
-// wholeBytes regardless (its first characters may then pair differently).
-inline constexpr qsizetype kWholeReplyBytes = 16 * 1024;
+// arrival of up to wholeBytes is decoded whole: the client's receive limit
+// keeps every arrival within kWholeReplyBytes. Of a longer one only the end
+// is decoded, at most its last wholeBytes: from just after the first byte that
+// cannot begin a double-byte character (below 0x81, or 0xFF) among the byte
+// before them and all but the last of them, so that the text ends exactly as
+// the whole arrival's would. Where no such byte stands there, it is cut at its
+// last wholeBytes regardless (its first characters may then pair differently).
+inline constexpr qsizetype kWholeReplyBytes = 64 * 1024;
 QString replyText(QByteArrayView arrival, qsizetype wholeBytes = kWholeReplyBytes);
 
 // The module-name reply. Its fifth character "M" marks the Modbus variant; the

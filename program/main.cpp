@@ -4,8 +4,18 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+#ifdef Q_OS_UNIX
+    // A write to a pipe whose reader has gone, or past the file-size limit,
+    // then fails with EPIPE or EFBIG and is told like any failed write,
+    // instead of ending the program unannounced. Set before any thread
+    // starts, so that every thread has it.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("rm4630k-utility"));
 

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QHelpEvent>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -28,6 +30,25 @@ struct ToolForm : Form
     ToolForm() { control<QLabel>(QStringLiteral("Label5")); }
     void formLoad() override { ++g_toolLoads; }
 };
+
+// The COM choice's tip as it shows when hovered: Qt renders a tip that looks
+// like markup as markup.
+QString hoverTip(Main1 *m)
+{
+    QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), m->Combo1->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(m->Combo1, &event);
+    const QString tip = m->Combo1->toolTip();
+    if (!Qt::mightBeRichText(tip))
+        return tip;
+    QTextDocument shown;
+    shown.setHtml(tip);
+    return shown.toPlainText();
+}
+
+QString settingsFile()
+{
+    return QSettings(QStringLiteral("RM4630K"), QStringLiteral("rm4630k-utility")).fileName();
+}
 
 } // namespace
 
@@ -86,9 +107,10 @@ private slots:
         Windows::clear();
         m_net.reset();
         m_dialogs.reset();
+        qunsetenv("RM4630K_COM1");
         qunsetenv("RM4630K_COM4");
-        QFile::remove(
-            QSettings(QStringLiteral("RM4630K"), QStringLiteral("rm4630k-utility")).fileName());
+        QFile::remove(settingsFile());
+        QDir().rmdir(settingsFile());
     }
 
     void startState()
@@ -179,12 +201,7 @@ private slots:
         settings.sync();
         qputenv("RM4630K_COM4", "/dev/pts/9");
         Main1 *m = load();
-        const auto hover = [m] {
-            QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), m->Combo1->mapToGlobal(QPoint(2, 2)));
-            QCoreApplication::sendEvent(m->Combo1, &event);
-            return m->Combo1->toolTip();
-        };
-        QCOMPARE(hover(),
+        QCOMPARE(hoverTip(m),
                  QStringLiteral("COM1: /dev/ttyUSB0\n"
                                 "COM2: /dev/ttyS0 (not reported by the system)\n"
                                 "COM3: /dev/ttyACM9 (from the settings file)\n"
@@ -192,8 +209,38 @@ private slots:
         QVERIFY(m_dialogs->shown().isEmpty());
 
         ports.list.append({QStringLiteral("/dev/ttyACM0"), true});
-        QVERIFY2(hover().startsWith(QStringLiteral("COM1: /dev/ttyACM0\nCOM2: /dev/ttyUSB0\n")),
+        QVERIFY2(hoverTip(m).startsWith(QStringLiteral("COM1: /dev/ttyACM0\nCOM2: /dev/ttyUSB0\n")),
                  qPrintable(m->Combo1->toolTip()));
+    }
+
+    // A path that looks like markup shows as given, and every other line
+    // with it.
+    void comTipShowsPathsAsGiven()
+    {
+        FakeComPorts ports;
+        qputenv("RM4630K_COM1", "/dev/<h1>BIG</h1>");
+        qputenv("RM4630K_COM4", "/dev/a&amp;b");
+        QCOMPARE(hoverTip(load()),
+                 QStringLiteral("COM1: /dev/<h1>BIG</h1> (from RM4630K_COM1)\n"
+                                "COM2: /dev/ttyS1 (not reported by the system)\n"
+                                "COM3: /dev/ttyS2 (not reported by the system)\n"
+                                "COM4: /dev/a&amp;b (from RM4630K_COM4)\nOther text: as COM1"));
+    }
+
+    // A settings file that is no regular file (here a folder) is said once at
+    // start, naming it; its ports are the system's.
+    void settingsFileNotRegular()
+    {
+        FakeComPorts ports;
+        ports.list = {{QStringLiteral("/dev/ttyUSB0"), true}};
+        QVERIFY(QDir().mkpath(settingsFile()));
+        Main1 *m = load();
+        QCOMPARE(m_dialogs->messages(),
+                 QStringList{"The settings file " + settingsFile()
+                             + " is not a regular file: it is neither read nor written, and "
+                               "the defaults apply."});
+        QVERIFY(hoverTip(m).startsWith(QStringLiteral("COM1: /dev/ttyUSB0\n")));
+        QVERIFY(QDir(settingsFile()).isEmpty());
     }
 
     // A NUL in the settings file's path (written "\0" there) is told once at
@@ -213,9 +260,7 @@ private slots:
                  QStringList{"COM1=\"/dev/\\x00null\" in section [ComPorts] of " + file
                              + " cannot be a serial device: it holds a control character. COM1 "
                                "opens /dev/ttyUSB0."});
-        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), m->Combo1->mapToGlobal(QPoint(2, 2)));
-        QCoreApplication::sendEvent(m->Combo1, &hover);
-        QVERIFY(m->Combo1->toolTip().startsWith(
+        QVERIFY(hoverTip(m).startsWith(
             QStringLiteral("COM1: /dev/ttyUSB0 (the path given is not usable)\n")));
     }
 

@@ -11,6 +11,7 @@
 #include "tests/support/simulateddevice.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -214,6 +215,25 @@ private slots:
             QTest::mouseClick(f->imgNotConnected, Qt::LeftButton);
         QVERIFY(f->Send(QStringLiteral("!")));
         QTRY_COMPARE(m_dev->received(), QByteArray("!"));
+    }
+
+    // A saved-settings file that is no regular file (here a folder) is said
+    // once, naming it; the load goes on with the defaults.
+    void savedSettingsFileNotRegular()
+    {
+        const QString file = QSettings(QStringLiteral("RM4630K"), TerminalLogic::kTitle).fileName();
+        QFile::remove(file);
+        QVERIFY(QDir().mkpath(file));
+        const auto remove = qScopeGuard([&file] { QDir().rmdir(file); });
+        frmTerminal *f = load();
+        QVERIFY(f && f->isVisible());
+        QCOMPARE(m_dialogs->messages(),
+                 QStringList{"The settings file " + file
+                             + " is not a regular file: it is neither read nor written, and "
+                               "the defaults apply."});
+        QCOMPARE(f->SettingsPanel->text(), QStringLiteral("設定: 57600,n,8,1"));
+        QTRY_COMPARE(m_dev->received(), QByteArray("\rNVCONF\rQ"));
+        QVERIFY(QDir(file).isEmpty());
     }
 
     // A close request during the load waits for it; a second exchange is

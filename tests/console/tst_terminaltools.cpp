@@ -147,6 +147,21 @@ private slots:
         QCOMPARE(contents(path), "+");
     }
 
+    // The window closes while the question about an existing file is open:
+    // Yes then empties nothing and opens no log.
+    void windowClosedDuringReplaceQuestion()
+    {
+        const QString path = makeFile("kept.log", "keep these bytes");
+        m_dialogs->answerSaveFile(path);
+        m_dialogs->whileShown([] {}); // the file dialog
+        m_dialogs->whileShown([this] { m_f->close(); });
+        m_dialogs->answerMessage(QMessageBox::Yes);
+        m_f->OpenLogFile->trigger();
+        QCOMPARE(m_dialogs->messages(), QStringList{replaceQuestion(path)});
+        QVERIFY(!m_f || !m_f->hLogFile);
+        QCOMPARE(contents(path), "keep these bytes");
+    }
+
     // A full disk: the screen keeps everything, the user decides each time,
     // and what arrives while the question is open asks nothing more. The
     // window may go while the question is open.

@@ -443,6 +443,8 @@ private slots:
         QCOMPARE(before.size(), 139);
         struct rlimit old = {};
         QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
+        // As the program has it from its start (tst_programrun runs the program
+        // itself at such a limit).
         const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit small = old;
         small.rlim_cur = 200;

@@ -121,6 +121,13 @@ private slots:
         while (sane.size() < 4000)
             sane += "V1.0 \xA4\xA4 ";
         QTest::newRow("4000 bytes whole") << sane << 0 << Cp950::toUnicode(sane);
+        // The control connection's receive limit: 64 KiB, with a character
+        // split across every 16 KiB bound.
+        QByteArray limit = "x";
+        while (limit.size() < 64 * 1024)
+            limit += "\xA4\xA4";
+        limit.truncate(64 * 1024);
+        QTest::newRow("64 KiB whole") << limit << 0 << Cp950::toUnicode(limit);
     }
     void replyText()
     {
