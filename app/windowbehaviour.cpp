@@ -93,6 +93,39 @@ private:
     }
 };
 
+// Keeps modal windows from being minimised. A modal window blocks every
+// other window, so a minimised one would leave the program unusable with
+// nothing to see; some window managers (openbox) offer a minimise button on
+// every dialog whatever its hints say, and minimise its owners with it.
+// Restored, it brings its owners back with it.
+class ModalStaysUp final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::WindowStateChange || !watched->isWidgetType())
+            return false;
+        auto *window = static_cast<QWidget *>(watched);
+        if (!window->isWindow() || !window->isModal() || !window->isMinimized())
+            return false;
+        const QPointer<QWidget> guard(window);
+        QMetaObject::invokeMethod(
+            window,
+            [guard] {
+                if (!guard || !guard->isVisible() || !guard->isMinimized())
+                    return;
+                guard->setWindowState(guard->windowState() & ~Qt::WindowMinimized);
+                guard->raise();
+                guard->activateWindow();
+            },
+            Qt::QueuedConnection);
+        return false;
+    }
+};
+
 // Keeps the windows it watches on their screens.
 class ScreenKeeper final : public QObject
 {
@@ -139,6 +172,7 @@ void install()
         return;
     installed = true;
     qApp->installEventFilter(applicationWide<KeyboardRules>());
+    qApp->installEventFilter(applicationWide<ModalStaysUp>());
 }
 
 bool liesOutsideWindow(const QWidget *w)

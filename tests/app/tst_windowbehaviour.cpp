@@ -98,6 +98,26 @@ private slots:
             QCOMPARE(toolFrame.topLeft(), ownPlace);
     }
 
+    // A modal window that a window manager minimises anyway comes back: it
+    // blocks every other window, so nothing would be left to use.
+    void modalWindowsStayUp()
+    {
+        Windows::add("launcher", Windows::Mode::Modeless, [] { return new SizedForm({440, 329}); });
+        Windows::add("tool", Windows::Mode::Modal, [] { return new SizedForm({300, 201}); });
+        Windows::show("launcher");
+        Form *launcher = Windows::loaded("launcher");
+        QVERIFY(QTest::qWaitForWindowExposed(launcher));
+        bool cameBack = false;
+        QTimer::singleShot(0, this, [&] {
+            Form *tool = Windows::loaded("tool");
+            tool->setWindowState(Qt::WindowMinimized);
+            cameBack = QTest::qWaitFor([tool] { return !tool->isMinimized(); });
+            tool->close();
+        });
+        Windows::showModalOver("tool", launcher);
+        QVERIFY(cameBack);
+    }
+
     // Qt's own boxes stand over their window, transient for it, without
     // minimise and maximise buttons. A box that a window shows while it still
     // loads stands over the window that opened it instead of in a corner.
