@@ -40,6 +40,15 @@ QRect availableArea()
     return QGuiApplication::primaryScreen()->availableGeometry();
 }
 
+// A window of the launcher's size, shown; nullptr when it never appears.
+Form *shownLauncher()
+{
+    Windows::add("launcher", Windows::Mode::Modeless, [] { return new SizedForm({440, 329}); });
+    Windows::show("launcher");
+    Form *launcher = Windows::loaded("launcher");
+    return launcher && QTest::qWaitForWindowExposed(launcher) ? launcher : nullptr;
+}
+
 } // namespace
 
 // Where the windows appear on a small screen (1024 × 768, set by the test's
@@ -102,11 +111,9 @@ private slots:
     // blocks every other window, so nothing would be left to use.
     void modalWindowsStayUp()
     {
-        Windows::add("launcher", Windows::Mode::Modeless, [] { return new SizedForm({440, 329}); });
         Windows::add("tool", Windows::Mode::Modal, [] { return new SizedForm({300, 201}); });
-        Windows::show("launcher");
-        Form *launcher = Windows::loaded("launcher");
-        QVERIFY(QTest::qWaitForWindowExposed(launcher));
+        Form *launcher = shownLauncher();
+        QVERIFY(launcher);
         bool cameBack = false;
         QTimer::singleShot(0, this, [&] {
             Form *tool = Windows::loaded("tool");
@@ -123,11 +130,9 @@ private slots:
     // loads stands over the window that opened it instead of in a corner.
     void boxesStandOverTheirWindow()
     {
-        Windows::add("launcher", Windows::Mode::Modeless, [] { return new SizedForm({440, 329}); });
         Windows::add("tool", Windows::Mode::Modeless, [] { return new BoxOnLoad({500, 400}); });
-        Windows::show("launcher");
-        Form *launcher = Windows::loaded("launcher");
-        QVERIFY(QTest::qWaitForWindowExposed(launcher));
+        Form *launcher = shownLauncher();
+        QVERIFY(launcher);
         launcher->move(150, 90);
 
         struct Seen
