@@ -27,10 +27,7 @@ void runDialog(D *dialog, Read read)
 
 // A box stands over its window, transient for it; while that window is not
 // shown yet (it is still loading), over the window that stands for it.
-QWidget *shownParent(QWidget *parent)
-{
-    return WindowBehaviour::shownWindowFor(parent);
-}
+using WindowBehaviour::shownWindowFor;
 
 class QtDialogs final : public Dialogs
 {
@@ -39,7 +36,7 @@ public:
                                         QMessageBox::StandardButtons buttons,
                                         QMessageBox::Icon icon, const QString &title) override
     {
-        auto *box = new QMessageBox(icon, title, text, buttons, shownParent(parent));
+        auto *box = new QMessageBox(icon, title, text, buttons, shownWindowFor(parent));
         // Texts may hold a device's reply or a file name: never markup.
         box->setTextFormat(Qt::PlainText);
         QMessageBox::StandardButton pressed = QMessageBox::NoButton;
@@ -52,7 +49,7 @@ public:
     QString input(QWidget *parent, const QString &prompt, const QString &title,
                   const QString &defaultText) override
     {
-        auto *box = new QInputDialog(shownParent(parent));
+        auto *box = new QInputDialog(shownWindowFor(parent));
         box->setWindowTitle(title);
         box->setLabelText(prompt);
         box->setTextValue(defaultText);
@@ -68,14 +65,14 @@ public:
 
     QString openFile(QWidget *parent, const QString &title, const QString &filter) override
     {
-        auto *dialog = new QFileDialog(shownParent(parent), title, QString(), filter);
+        auto *dialog = new QFileDialog(shownWindowFor(parent), title, QString(), filter);
         dialog->setFileMode(QFileDialog::ExistingFile);
         return chosen(dialog);
     }
 
     QString saveFile(QWidget *parent, const QString &title, const QString &filter) override
     {
-        auto *dialog = new QFileDialog(shownParent(parent), title, QString(), filter);
+        auto *dialog = new QFileDialog(shownWindowFor(parent), title, QString(), filter);
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         // Qt's own dialog: a desktop's dialog may ask its own replace
         // question whatever the option says.
